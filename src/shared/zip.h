@@ -1,0 +1,93 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "zip/zip_reader.h"
+
+// Owns one zip reader state, ended however the reader was left.
+class ZipArchive {
+public:
+    ZipArchive() : _archive{} {}
+    ~ZipArchive() { mz_zip_reader_end(&_archive); }
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    mz_zip_archive& get() { return _archive; }
+
+    // The stored name, cut to 511 bytes. Bytes after an embedded NUL are kept
+    // so that such a name is seen, and refused, as it is.
+    std::string getFileNameForIndex(std::uint32_t index) {
+        char name[512];
+        const std::uint32_t written = mz_zip_reader_get_filename(&_archive, index, name, sizeof name);
+        return std::string(name, written > 0 ? written - 1 : 0);
+    }
+
+private:
+    mz_zip_archive _archive;
+};
+
+// A name the extraction may join to its folder: relative, without a drive,
+// root, ".." element, backslash or control character, so that it can only
+// land below the folder.
+inline bool isSafeEntryName(std::string_view name) {
+    if (name.empty() || name.front() == '/') return false;
+    if (name.size() >= 2 && name[1] == ':') return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7f || c == '\\') return false;
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t end = std::min(name.find('/', start), name.size());
+        if (name.substr(start, end - start) == "..") return false;
+        start = end + 1;
+    }
+    return !std::filesystem::path(name).has_root_path();
+}
+
+// Names are UTF-8 in the archive and for the reader's file opening; the path
+// type converts where the platform's paths are not narrow UTF-8.
+inline std::filesystem::path entryPath(const std::string& name) {
+    return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+inline std::string readerPath(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    std::string narrow(utf8.begin(), utf8.end());
+    if constexpr (std::filesystem::path::preferred_separator == '\\')
+        for (char& c : narrow)
+            if (c == '\\') c = '/';
+    return narrow;
+}
+
+// Unpacks every entry of the archive in `data` below `folder`, in the
+// archive's order; directory entries must precede what they hold. Every name
+// is checked before anything is written. `stop` is asked before each entry;
+// once it says true the extraction ends, leaving the entries written so far
+// complete, and returns false. Failures throw std::runtime_error (or the
+// filesystem error of a folder that cannot be made).
+inline bool extractArchiveDataToFolder(std::span<const unsigned char> data, const std::filesystem::path& folder,
+                                       const std::function<bool()>& stop = {}) {
+    ZipArchive archive;
+    if (!mz_zip_reader_init_mem(&archive.get(), data.data(), data.size(), MZ_ZIP_FLAG_CASE_SENSITIVE))
+        throw std::runtime_error("Failed to open zip archive");
+    const std::uint32_t count = mz_zip_reader_get_num_files(&archive.get());
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (!isSafeEntryName(archive.getFileNameForIndex(i)))
+            throw std::runtime_error("Failed to extract file: invalid filename");
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (stop && stop()) return false;
+        const std::filesystem::path dest = folder / entryPath(archive.getFileNameForIndex(i));
+        if (mz_zip_reader_is_file_a_directory(&archive.get(), i)) {
+            std::filesystem::create_directories(dest);
+        } else if (!mz_zip_reader_extract_to_file(&archive.get(), i, readerPath(dest).c_str(), 0)) {
+            throw std::runtime_error(std::string("Failed to extract file: ") +
+                                     mz_zip_get_error_string(mz_zip_get_last_error(&archive.get())));
+        }
+    }
+    return true;
+}
