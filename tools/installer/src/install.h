@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The job's progress as the window reads it: the current step's text and the
+// fraction of steps begun. The job thread writes it while the UI thread
+// reads, so message and step live in one atomic word (the index of a fixed
+// text beside the step count) and a reader never sees a torn pair.
+class Progress {
+public:
+    // Every text the record can hold; "" until the job starts.
+    static constexpr std::array<std::string_view, 8> texts = {
+        "",
+        "Creating settings folder",
+        "Setting up target folder",
+        "Failed to set up target folder",
+        "Unpacking plugin",
+        "Failed to unpack plugin",
+        "Installation failed!",
+        "Installation cancelled",
+    };
+
+    explicit Progress(int steps);
+
+    std::string_view message() const;
+    // Steps begun over steps in all, from 0.0 to 1.0.
+    float progress() const;
+
+    // `text` must be one of `texts`; anything else throws
+    // std::invalid_argument and leaves the record as it was.
+    void setMessage(std::string_view text);
+    void step();
+    void setStep(int step);
+
+private:
+
+    int _steps;
+    std::atomic<std::uint64_t> _state;
+};
+
+// Where the job takes the bundle from and puts it. The product's source is
+// the embedded payload and the system's VST3 folder; tests hand in their own.
+struct InstallSource {
+    std::function<std::filesystem::path()> targetFolder;
+    std::span<const unsigned char> payload;
+
+    static InstallSource product();
+};
+
+// The bundle archive carried in the executable.
+std::span<const unsigned char> embeddedPayload();
+
+// The installation job, run once on a thread of its own.
+class Installer {
+public:
+    explicit Installer(std::string_view plugID);
+    Installer(std::string_view plugID, InstallSource source);
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+
+    void start();
+    // Whether the result is in, waiting at most a millisecond for it.
+    bool done() const;
+    // Takes the result (true: the plug-in was installed), waiting if needed.
+    bool succeeded();
+    const Progress& progress() const { return _progress; }
+    // Asks the job to stop before its next archive entry; it then ends with
+    // false and "Installation cancelled".
+    void cancel();
+
+private:
+    bool run();
+
+    std::string _plugID;
+    InstallSource _source;
+    Progress _progress;
+    std::atomic<bool> _cancelled;
+    std::future<bool> _success;
+};
+
+// Makes sure `target` is a folder. A relative path is refused (false), since
+// it would install below whatever the working directory happens to be.
+bool setupTargetFolder(const std::filesystem::path& target);
+
+// Unpacks `payload` into `target`; false on failure (its reason printed) or
+// when `stop` ended it between entries.
+bool unpackPlugin(const std::filesystem::path& target,
+                  std::span<const unsigned char> payload = embeddedPayload(),
+                  const std::function<bool()>& stop = {});
