@@ -1,0 +1,55 @@
+// The seam between the platform-free window code and a window-system backend
+// (one source file per window system).
+#pragma once
+
+#include "surf/surf.h"
+
+// ---- Provided by the backend --------------------------------------------------
+
+// Connects to the window system and allocates the native record; reports the
+// size of the screen the window will appear on. Fatal on failure.
+void surfPlatformOpen(Surf* bmp, int* screenW, int* screenH);
+// Creates the hidden window with a client area of clientW x clientH and its
+// OpenGL 3.3 context, current on return. Fatal on failure.
+void surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH);
+// Destroys context, window and connection; the GL objects are gone already.
+void surfPlatformDestroy(Surf* bmp);
+void* surfPlatformGLProc(const char* name);
+int surfPlatformMakeCurrent(Surf* bmp);
+int surfPlatformReleaseCurrent(Surf* bmp);
+void surfPlatformSwapBuffers(Surf* bmp);
+// Maps the window (first surfUpdate).
+void surfPlatformShow(Surf* bmp);
+// Handles every pending event of this window.
+void surfPlatformPump(Surf* bmp);
+void surfPlatformClientSize(Surf* bmp, int* w, int* h);
+// Cursor position relative to the client area; returns the raw button mask.
+int surfPlatformCursor(Surf* bmp, int* x, int* y);
+int surfPlatformFocused(Surf* bmp);
+// The client rectangle in screen coordinates.
+SurfRect surfPlatformWindowRect(Surf* bmp);
+void surfPlatformSetWindowRect(Surf* bmp, SurfRect rect);
+// Switches decorations off and covers the nearest monitor, or back on.
+void surfPlatformSetBorderless(Surf* bmp, int borderless);
+void surfPlatformMinimise(Surf* bmp);
+// Shows text in a modal message window; returns at once where none can be shown.
+void surfPlatformMessageBox(Surf* owner, const char* caption, const char* text);
+
+// ---- Provided by the shared window code, called from the backend --------------
+
+// A key went down or up; key is an SK_ code or 'A'..'Z' / '0'..'9'.
+void surfWinOnKey(Surf* bmp, int key, int down);
+// A typed character; auto-repeated ones are dropped.
+void surfWinOnChar(Surf* bmp, int ch, int autoRepeat);
+// Focus gained or lost: all key state is cleared.
+void surfWinOnFocus(Surf* bmp);
+// The client area now measures w x h.
+void surfWinOnSize(Surf* bmp, int w, int h);
+// The window moved or changed size: its placement is stored under its title.
+void surfWinOnMove(Surf* bmp);
+void surfWinToggleBorderless(Surf* bmp);
+void surfWinSetBorderless(Surf* bmp, int borderless);
+// Present with the context made current and released again.
+void surfWinPresent(Surf* bmp);
+// The smallest client size the window accepts while sized by the user.
+void surfWinMinClientSize(Surf* bmp, int* w, int* h);
