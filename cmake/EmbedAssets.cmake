@@ -81,7 +81,7 @@ function(embed_assets target)
     string(APPEND asm "\n    .section .note.GNU-stack,\"\",@progbits\n")
   endif()
 
-  set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_assets.s")
+  set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}_assets.S")
   # Rewritten only when it changes, so reconfiguring does not reassemble.
   set(previous "")
   if(EXISTS "${out}")
