@@ -1,0 +1,40 @@
+// Compositing a shape's coverage, through the clip, into the image.
+#include "raster/canvas.h"
+#include "raster/color_math.h"
+#include "raster/run_walk.h"
+#include "raster/vector_math.h"
+
+namespace raster {
+
+void canvas::render_main(paint_brush const& brush) {
+    if (determinant(forward) == 0.0f)
+        return;
+    render_shadow(brush);
+    lines_to_runs({0.0f, 0.0f}, 0);
+    bool uncovered = affects_uncovered(global_composite_operation);
+    walk_runs(runs, mask, size_x, !uncovered, [&](int y, int x0, int x1, float coverage, float clip) {
+        composite_span(y, x0, x1, coverage, clip, brush);
+    });
+}
+
+void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {
+    if (clip < min_coverage || (coverage < min_coverage && !affects_uncovered(global_composite_operation)))
+        return;
+    float weight = global_alpha * coverage;
+    rgba* pixel = bitmap + static_cast<size_t>(y) * static_cast<size_t>(size_x);
+    auto scaled = [weight](rgba color) {
+        return rgba{color.r * weight, color.g * weight, color.b * weight, color.a * weight};
+    };
+    if (brush.type == paint_brush::color || brush.colors.empty()) {
+        rgba source = scaled(paint_pixel({}, brush));
+        for (int x = x0; x < x1; ++x)
+            blend_pixel(pixel[x], source, clip, global_composite_operation);
+        return;
+    }
+    float centre_y = static_cast<float>(y) + 0.5f;
+    for (int x = x0; x < x1; ++x)
+        blend_pixel(pixel[x], scaled(paint_pixel({static_cast<float>(x) + 0.5f, centre_y}, brush)), clip,
+                    global_composite_operation);
+}
+
+}  // namespace raster

@@ -1,0 +1,26 @@
+// Lookups in the selected font's tables that do not draw anything.
+#pragma once
+
+#include <cstdint>
+
+#include "raster/canvas.h"
+
+namespace raster {
+
+// The character-map subtable chosen for a font; format -1 maps nothing.
+struct cmap_subtable {
+    uint64_t at = 0;
+    int format = -1;
+};
+
+// Copies the header, directory and the tables the canvas reads into `face`;
+// on failure `face.data` is left empty.
+void load_font_face(font_face& face, unsigned char const* font, int bytes);
+
+cmap_subtable choose_cmap(font_face const& face);
+uint32_t glyph_index(font_face const& face, cmap_subtable const& subtable, uint32_t code_point);
+// In font units.
+uint32_t glyph_advance(font_face const& face, uint32_t glyph);
+int units_per_em(font_face const& face);
+
+}  // namespace raster

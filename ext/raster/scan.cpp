@@ -1,0 +1,178 @@
+// Scan conversion into sparse runs of exact-area coverage, and clipping by
+// multiplying such coverages.
+#include <algorithm>
+#include <cmath>
+
+#include "raster/canvas.h"
+#include "raster/vector_math.h"
+
+namespace raster {
+
+namespace {
+
+constexpr int max_coordinate = 65535;
+
+// Keeps the part of a polygon on the inside of one boundary; `inside` is a
+// signed distance that is non-negative inside.
+template <typename Distance>
+void clip_polygon(std::vector<xy> const& input, std::vector<xy>& output, Distance inside) {
+    output.clear();
+    if (input.empty())
+        return;
+    xy previous = input.back();
+    float previous_distance = inside(previous);
+    for (xy point : input) {
+        float distance = inside(point);
+        if ((previous_distance < 0.0f) != (distance < 0.0f)) {
+            float t = previous_distance / (previous_distance - distance);
+            output.push_back(lerp(previous, point, t));
+        }
+        if (distance >= 0.0f)
+            output.push_back(point);
+        previous = point;
+        previous_distance = distance;
+    }
+}
+
+bool run_before(pixel_run const& a, pixel_run const& b) {
+    if (a.y != b.y)
+        return a.y < b.y;
+    if (a.x != b.x)
+        return a.x < b.x;
+    return std::fabs(a.delta) < std::fabs(b.delta);
+}
+
+// Sums runs at the same pixel and drops those that cancel; `runs` is sorted.
+void merge_runs(pixel_runs& runs) {
+    size_t kept = 0;
+    for (size_t i = 0; i < runs.size();) {
+        pixel_run merged = runs[i];
+        for (++i; i < runs.size() && runs[i].x == merged.x && runs[i].y == merged.y; ++i)
+            merged.delta += runs[i].delta;
+        if (merged.delta != 0.0f)
+            runs[kept++] = merged;
+    }
+    runs.resize(kept);
+}
+
+}  // namespace
+
+void canvas::lines_to_runs(xy offset, int padding) {
+    runs.clear();
+    int limit_x = std::min(size_x + padding, max_coordinate);
+    int limit_y = std::min(size_y + padding, max_coordinate);
+    float right = static_cast<float>(limit_x);
+    float bottom = static_cast<float>(limit_y);
+    std::vector<xy> clipped;
+    size_t first = 0;
+    for (subpath_data const& subpath : lines.subpaths) {
+        std::vector<xy>& polygon = scratch.points;
+        polygon.clear();
+        bool finite = true;
+        for (size_t i = first; i < first + subpath.count; ++i) {
+            xy point = lines.points[i] + offset;
+            finite = finite && is_finite(point);
+            polygon.push_back(point);
+        }
+        first += subpath.count;
+        if (!finite)
+            continue;
+        clip_polygon(polygon, clipped, [](xy p) { return p.x; });
+        clip_polygon(clipped, polygon, [](xy p) { return p.y; });
+        clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
+        clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        for (size_t i = 0; i < polygon.size(); ++i)
+            add_runs(polygon[i], polygon[(i + 1) % polygon.size()], limit_x, limit_y);
+    }
+    scratch.points.clear();
+    std::sort(runs.begin(), runs.end(), run_before);
+    merge_runs(runs);
+}
+
+void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
+    // The polygon is already clipped; clamping only guards against the
+    // rounding of clipping far-away coordinates.
+    double y0 = std::clamp(static_cast<double>(from.y), 0.0, static_cast<double>(limit_y));
+    double y1 = std::clamp(static_cast<double>(to.y), 0.0, static_cast<double>(limit_y));
+    if (std::fabs(y1 - y0) < 0.00002)
+        return;
+    float sign = y0 < y1 ? 1.0f : -1.0f;
+    double x0 = std::clamp(static_cast<double>(from.x), 0.0, static_cast<double>(limit_x));
+    double x1 = std::clamp(static_cast<double>(to.x), 0.0, static_cast<double>(limit_x));
+    if (y0 > y1) {
+        std::swap(y0, y1);
+        std::swap(x0, x1);
+    }
+    double slope = (x1 - x0) / (y1 - y0);
+    // A run left of the visible area acts on its first column; one right of
+    // it acts on no visible pixel.
+    auto emit = [&](int x, int y, double delta) {
+        if (x <= limit_x && delta != 0.0)
+            runs.push_back({static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y),
+                            static_cast<float>(delta) * sign});
+    };
+    int first_row = std::max(0, static_cast<int>(std::floor(y0)));
+    int last_row = std::min(limit_y - 1, static_cast<int>(std::ceil(y1)) - 1);
+    for (int row = first_row; row <= last_row; ++row) {
+        double top = std::max(y0, static_cast<double>(row));
+        double bottom = std::min(y1, static_cast<double>(row) + 1.0);
+        double height = bottom - top;
+        if (height <= 0.0)
+            continue;
+        double left = x0 + (top - y0) * slope;
+        double right = x0 + (bottom - y0) * slope;
+        if (left > right)
+            std::swap(left, right);
+        int first_cell = static_cast<int>(std::floor(left));
+        int last_cell = std::max(first_cell, static_cast<int>(std::ceil(right)) - 1);
+        if (first_cell == last_cell) {
+            double inside = (left + right) * 0.5 - first_cell;
+            emit(first_cell, row, height * (1.0 - inside));
+            emit(first_cell + 1, row, height * inside);
+            continue;
+        }
+        // The edge crosses columns: each cell gets the part of the height it
+        // spans, split between it and its right neighbour by the mean x.
+        double per_unit = height / (right - left);
+        double carried = 0.0;
+        for (int cell = first_cell; cell <= last_cell; ++cell) {
+            double enter = std::max(left, static_cast<double>(cell));
+            double leave = std::min(right, static_cast<double>(cell) + 1.0);
+            double part = (leave - enter) * per_unit;
+            double inside = (enter + leave) * 0.5 - cell;
+            emit(cell, row, carried + part * (1.0 - inside));
+            carried = part * inside;
+        }
+        emit(last_cell + 1, row, carried);
+    }
+}
+
+void canvas::clip() {
+    path_to_lines(false);
+    lines_to_runs({0.0f, 0.0f}, 0);
+    size_t shape_count = runs.size();
+    runs.insert(runs.end(), mask.begin(), mask.end());
+    mask.clear();
+    size_t i = 0, j = shape_count;
+    float shape_sum = 0.0f, mask_sum = 0.0f, previous = 0.0f;
+    int row = -1;
+    while (i < shape_count || j < runs.size()) {
+        bool take_shape = j == runs.size() || (i < shape_count && run_before(runs[i], runs[j]));
+        pixel_run const& run = take_shape ? runs[i++] : runs[j++];
+        if (run.y != row) {
+            row = run.y;
+            shape_sum = mask_sum = previous = 0.0f;
+        }
+        (take_shape ? shape_sum : mask_sum) += run.delta;
+        float product = std::min(1.0f, std::fabs(shape_sum)) * std::min(1.0f, std::fabs(mask_sum));
+        if (product == previous)
+            continue;
+        if (!mask.empty() && mask.back().x == run.x && mask.back().y == run.y)
+            mask.back().delta += product - previous;
+        else
+            mask.push_back({run.x, run.y, product - previous});
+        previous = product;
+    }
+}
+
+}  // namespace raster

@@ -1,0 +1,27 @@
+// Test access to the canvas's float image, read before quantisation.
+#pragma once
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "raster/canvas.h"
+
+namespace raster {
+
+struct canvas_probe {
+    static rgba pixel(canvas const& image, int x, int y) { return image.bitmap[y * image.size_x + x]; }
+    static float alpha(canvas const& image, int x, int y) { return pixel(image, x, y).a; }
+};
+
+}  // namespace raster
+
+namespace raster_test {
+
+inline std::vector<unsigned char> read_file(std::string const& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace raster_test
