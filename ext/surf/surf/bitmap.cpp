@@ -26,6 +26,7 @@ Surf* surfBitmap(int w, int h) { return surfBitmap2(w, h, 0); }
 
 void surfFree(Surf* bmp) {
   if (!bmp) return;
+  if (bmp->handle) surfFreeWindow(bmp);
   free(bmp->pix);
   free(bmp);
 }

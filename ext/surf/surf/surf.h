@@ -126,3 +126,5 @@ void surfPrint(Surf* dst, SurfFont* font, int x, int y, SPixel color, const char
     __attribute__((format(printf, 6, 7)));
 int surfTextWidth(SurfFont* font, const char* text);
 int surfTextHeight(SurfFont* font, const char* text);
+
+#include "surf/surf_window.h"

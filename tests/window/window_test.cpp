@@ -1,0 +1,173 @@
+#include "window_test.h"
+
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "xvfb_server.h"
+
+namespace {
+
+// One X server and one settings folder for the whole test program.
+class XEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    _server = std::make_unique<XvfbServer>();
+    ASSERT_FALSE(_server->display().empty()) << "Xvfb did not start";
+    char folder[] = "/tmp/window_test_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    _config = folder;
+    setenv("XDG_CONFIG_HOME", folder, 1);
+  }
+  void TearDown() override {
+    _server.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(_config, ec);
+  }
+
+ private:
+  std::unique_ptr<XvfbServer> _server;
+  std::filesystem::path _config;
+};
+
+testing::Environment* const environment = testing::AddGlobalTestEnvironment(new XEnvironment);
+
+}  // namespace
+
+void WindowTest::SetUp() {
+  // Every test starts without remembered placements.
+  std::error_code ec;
+  std::filesystem::remove_all(std::filesystem::path(getenv("XDG_CONFIG_HOME")) / "surf", ec);
+  x = XOpenDisplay(nullptr);
+  ASSERT_NE(x, nullptr);
+  int event, error, major, minor;
+  ASSERT_TRUE(XTestQueryExtension(x, &event, &error, &major, &minor));
+  moveMouse(1270, 1010);
+}
+
+void WindowTest::TearDown() {
+  for (Surf* window : _open) surfFree(window);
+  _open.clear();
+  if (_other) XDestroyWindow(x, _other);
+  if (x) XCloseDisplay(x);
+}
+
+Surf* WindowTest::open(int w, int h, const char* title, int flags) {
+  Surf* window = surfWindow(w, h, title, flags);
+  _open.push_back(window);
+  bool ready = updateUntil(window, [&] {
+    Window focus;
+    int revert;
+    XGetInputFocus(x, &focus, &revert);
+    return focus == xwindow(window) && attributes(window).map_state == IsViewable;
+  });
+  EXPECT_TRUE(ready) << "the window was not shown with the focus";
+  settle(window);
+  return window;
+}
+
+void WindowTest::close(Surf* window) {
+  std::erase(_open, window);
+  surfFree(window);
+}
+
+bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames) {
+  for (int frame = 0; frame < maxFrames; frame++) {
+    surfUpdate(window);
+    XSync(x, False);
+    if (condition()) return true;
+    usleep(2000);
+  }
+  return false;
+}
+
+void WindowTest::settle(Surf* window, int frames) {
+  for (int frame = 0; frame < frames; frame++) {
+    XSync(x, False);
+    usleep(3000);
+    surfUpdate(window);
+  }
+}
+
+XWindowAttributes WindowTest::attributes(Surf* window) {
+  XWindowAttributes a = {};
+  XGetWindowAttributes(x, xwindow(window), &a);
+  return a;
+}
+
+int WindowTest::rootX(Surf* window) {
+  int rx = 0, ry = 0;
+  Window child;
+  XTranslateCoordinates(x, xwindow(window), DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
+  return rx;
+}
+
+int WindowTest::rootY(Surf* window) {
+  int rx = 0, ry = 0;
+  Window child;
+  XTranslateCoordinates(x, xwindow(window), DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
+  return ry;
+}
+
+unsigned long WindowTest::pixel(Surf* window, int px, int py) {
+  XImage* image = XGetImage(x, xwindow(window), px, py, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return ~0ul;
+  unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
+  XDestroyImage(image);
+  return value;
+}
+
+bool WindowTest::showsPixel(Surf* window, int px, int py, unsigned long expected) {
+  return updateUntil(window, [&] { return pixel(window, px, py) == expected; }, 100);
+}
+
+void WindowTest::key(KeySym sym, bool down) {
+  XTestFakeKeyEvent(x, XKeysymToKeycode(x, sym), down, CurrentTime);
+  XSync(x, False);
+}
+
+void WindowTest::tap(KeySym sym) {
+  key(sym, true);
+  key(sym, false);
+}
+
+void WindowTest::moveMouse(int rx, int ry) {
+  XTestFakeMotionEvent(x, DefaultScreen(x), rx, ry, CurrentTime);
+  XSync(x, False);
+}
+
+void WindowTest::button(int number, bool down) {
+  XTestFakeButtonEvent(x, (unsigned)number, down, CurrentTime);
+  XSync(x, False);
+}
+
+void WindowTest::requestClose(Surf* window) {
+  XEvent ev = {};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = xwindow(window);
+  ev.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = (long)XInternAtom(x, "WM_DELETE_WINDOW", False);
+  ev.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x, xwindow(window), False, NoEventMask, &ev);
+  XSync(x, False);
+}
+
+void WindowTest::focusElsewhere() {
+  if (!_other) {
+    _other = XCreateSimpleWindow(x, DefaultRootWindow(x), 1200, 980, 20, 20, 0, 0, 0);
+    XMapWindow(x, _other);
+    XWindowAttributes a = {};
+    for (int i = 0; i < 500 && a.map_state != IsViewable; i++) {
+      XGetWindowAttributes(x, _other, &a);
+      usleep(1000);
+    }
+  }
+  XSetInputFocus(x, _other, RevertToParent, CurrentTime);
+  XSync(x, False);
+}

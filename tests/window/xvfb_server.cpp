@@ -1,0 +1,43 @@
+#include "xvfb_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+XvfbServer::XvfbServer() : _owner(getpid()) {
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  _pid = fork();
+  if (_pid == 0) {
+    close(fds[0]);
+    int devnull = open("/dev/null", O_WRONLY);
+    if (devnull >= 0) dup2(devnull, STDERR_FILENO);
+    std::string fd = std::to_string(fds[1]);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
+           (char*)nullptr);
+    _exit(127);
+  }
+  close(fds[1]);
+  // Xvfb writes the display number it took once it accepts connections.
+  std::string number;
+  pollfd p = {fds[0], POLLIN, 0};
+  while (_pid > 0 && poll(&p, 1, 20000) > 0) {
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) return;
+  _display = ":" + number;
+  setenv("DISPLAY", _display.c_str(), 1);
+}
+
+XvfbServer::~XvfbServer() {
+  if (_pid <= 0 || getpid() != _owner) return;
+  kill(_pid, SIGTERM);
+  int status;
+  waitpid(_pid, &status, 0);
+}

@@ -1,0 +1,24 @@
+// A private X server for tests and benchmarks that need a display: Xvfb on a
+// display number it picks itself, so that runs never collide.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+class XvfbServer {
+ public:
+  // Starts Xvfb with one 1280 x 1024 x 24 screen and points DISPLAY at it.
+  XvfbServer();
+  ~XvfbServer();
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+
+  // Empty when the server could not be started.
+  const std::string& display() const { return _display; }
+
+ private:
+  pid_t _pid = -1;
+  pid_t _owner = -1;  // forked children must not stop the server
+  std::string _display;
+};
