@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include "ui/bitmap.h"
+#include "ui/rendering.h"
+#include "ui_harness.h"
+
+namespace {
+
+constexpr SPixel opaqueBlack{0, 0, 0, 255};
+constexpr SPixel red{255, 0, 0, 255};
+constexpr SPixel blue{0, 0, 255, 255};
+
+void pushRect(gui_Context* ctx, gui_Rect r, SPixel c) {
+    auto* cmd = gui_push_command(ctx, GUI_COMMAND_RECT, sizeof(gui_RectCommand));
+    cmd->rect.rect = r;
+    cmd->rect.color = Color(c);
+}
+
+void pushClip(gui_Context* ctx, gui_Rect r) {
+    auto* cmd = gui_push_command(ctx, GUI_COMMAND_CLIP, sizeof(gui_ClipCommand));
+    cmd->clip.rect = r;
+}
+
+void pushText(gui_Context* ctx, Font* font, const char* text, gui_Vec2 pos, SPixel c) {
+    const int size = static_cast<int>(sizeof(gui_TextCommand) + std::strlen(text));
+    auto* cmd = gui_push_command(ctx, GUI_COMMAND_TEXT, size);
+    cmd->text.font = font;
+    cmd->text.pos = pos;
+    cmd->text.color = Color(c);
+    std::memcpy(cmd->text.str, text, std::strlen(text) + 1);
+}
+
+void pushIcon(gui_Context* ctx, int id, gui_Rect r, SPixel c) {
+    auto* cmd = gui_push_command(ctx, GUI_COMMAND_ICON, sizeof(gui_IconCommand));
+    cmd->icon.id = id;
+    cmd->icon.rect = r;
+    cmd->icon.color = Color(c);
+}
+
+bool samePixel(SPixel a, SPixel b) { return a == b; }
+
+struct RendererTest : ::testing::Test {
+    UIHarness ui;
+    ScriptedDelegate delegate;
+
+    void renderInto(Bitmap& target, const UIIconSet& icons = whiteIcons(18)) {
+        UIRenderer renderer(target, ui.ctx.get(), icons, delegate);
+        renderer.render();
+    }
+};
+
+}  // namespace
+
+TEST_F(RendererTest, ContextIsTheBitmapSizeInUnits) {
+    Bitmap target(61, 41, 2.0f);
+    UIContext seen{};
+    delegate.describe = [&](UIContext& c) { seen = c; };
+    renderInto(target);
+    EXPECT_EQ(seen.ctx, ui.ctx.get());
+    EXPECT_EQ(seen.width, 30);
+    EXPECT_EQ(seen.height, 20);
+    EXPECT_EQ(seen.backingScale, 2.0f);
+}
+
+TEST_F(RendererTest, FrameStartsFromOpaqueBlack) {
+    Bitmap target(8, 8, 1.0f);
+    surfClear(target.surfHandle(), SPixel{10, 20, 30, 40});
+    surfClip(target.surfHandle(), 2, 2, 1, 1);
+    renderInto(target);
+    for (int i = 0; i < 64; ++i) ASSERT_TRUE(samePixel(target.surfHandle()->pix[i], opaqueBlack)) << i;
+}
+
+TEST_F(RendererTest, RectanglesScaleWithTheBackingScale) {
+    Bitmap target(40, 40, 2.0f);
+    delegate.describe = [&](UIContext& c) { pushRect(c.ctx, gui_rect(10, 10, 5, 5), red); };
+    renderInto(target);
+    Surf* s = target.surfHandle();
+    EXPECT_TRUE(samePixel(surfGet(s, 20, 20), red));
+    EXPECT_TRUE(samePixel(surfGet(s, 29, 29), red));
+    EXPECT_TRUE(samePixel(surfGet(s, 30, 30), opaqueBlack));
+    EXPECT_TRUE(samePixel(surfGet(s, 19, 20), opaqueBlack));
+}
+
+TEST_F(RendererTest, ClipsCoverEveryPixelTheyTouch) {
+    EXPECT_EQ((geo::Rect(0.25f, 0.25f, 1, 1) * 2.0f).integerBounds(), geo::Rect(0, 0, 3, 3));
+    EXPECT_EQ(geo::Rect(1.5f, 2.25f, 2, 2).integerBounds(), geo::Rect(1, 2, 3, 3));
+
+    Bitmap target(40, 40, 2.0f);
+    delegate.describe = [&](UIContext& c) { pushClip(c.ctx, gui_rect(3, 4, 5, 6)); };
+    renderInto(target);
+    const Surf* s = target.surfHandle();
+    EXPECT_EQ(s->cx, 6);
+    EXPECT_EQ(s->cy, 8);
+    EXPECT_EQ(s->cw, 10);
+    EXPECT_EQ(s->ch, 12);
+}
+
+TEST_F(RendererTest, TextGoesToItsFontInUnitsAndANullFontIsSkipped) {
+    Bitmap target(40, 40, 2.0f);
+    FakeFont other(1, 2);
+    delegate.describe = [&](UIContext& c) {
+        pushText(c.ctx, nullptr, "skipped", gui_vec2(0, 0), blue);
+        pushText(c.ctx, &other, "ab", gui_vec2(3, 4), blue);
+        pushRect(c.ctx, gui_rect(15, 15, 1, 1), red);
+    };
+    renderInto(target);
+    ASSERT_EQ(other.drawn.size(), 1u);
+    EXPECT_EQ(other.drawn[0].text, "ab");
+    EXPECT_EQ(other.drawn[0].x, 3);
+    EXPECT_EQ(other.drawn[0].y, 4);
+    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 6, 8), blue));
+    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 30, 30), red));
+}
+
+TEST_F(RendererTest, IconsAreCentredInTheirCellAndTinted) {
+    Bitmap target(200, 100, 1.0f);
+    delegate.describe = [&](UIContext& c) { pushIcon(c.ctx, GUI_ICON_CHECK, gui_rect(100, 50, 24, 24), blue); };
+    renderInto(target);
+    Surf* s = target.surfHandle();
+    EXPECT_TRUE(samePixel(surfGet(s, 103, 53), blue));
+    EXPECT_TRUE(samePixel(surfGet(s, 120, 70), blue));
+    EXPECT_TRUE(samePixel(surfGet(s, 102, 53), opaqueBlack));
+    EXPECT_TRUE(samePixel(surfGet(s, 103, 52), opaqueBlack));
+    EXPECT_TRUE(samePixel(surfGet(s, 121, 70), opaqueBlack));
+}
+
+TEST_F(RendererTest, IconIdentifiersSelectTheSetInOrder) {
+    Bitmap target(100, 20, 1.0f);
+    // Sizes tell the four icons apart: the icon for id n is n pixels square.
+    UIIconSet icons(solidBitmap(1, 1, {255, 255, 255, 255}), solidBitmap(2, 2, {255, 255, 255, 255}),
+                    solidBitmap(3, 3, {255, 255, 255, 255}), solidBitmap(4, 4, {255, 255, 255, 255}));
+    delegate.describe = [&](UIContext& c) {
+        for (int id = GUI_ICON_CLOSE; id <= GUI_ICON_EXPANDED; ++id) pushIcon(c.ctx, id, gui_rect(id * 20, 0, 0, 0), red);
+        pushIcon(c.ctx, 0, gui_rect(0, 0, 10, 10), red);   // not an icon: ignored
+        pushIcon(c.ctx, 99, gui_rect(0, 0, 10, 10), red);  // not an icon: ignored
+    };
+    renderInto(target, icons);
+    Surf* s = target.surfHandle();
+    for (int id = 1; id <= 4; ++id) {
+        // Centred in a zero-size cell: the icon starts at x - n / 2.
+        const int left = id * 20 - id / 2;
+        EXPECT_TRUE(samePixel(surfGet(s, left + id - 1, id - 1 - id / 2), red)) << id;
+        EXPECT_TRUE(samePixel(surfGet(s, left + id, 0), opaqueBlack)) << id;
+    }
+    EXPECT_TRUE(samePixel(surfGet(s, 5, 5), opaqueBlack));
+}
+
+TEST_F(RendererTest, GenericDrawersRunWithTheTargetAndAreDestroyedAfterReplay) {
+    Bitmap target(40, 40, 2.0f);
+    auto captured = std::make_shared<int>(0);
+    geo::Rect seen;
+    delegate.describe = [&](UIContext& c) {
+        for (int i = 0; i < 3; ++i) {
+            pushGenericDrawCommand(c.ctx, geo::Rect(1.5f, 2, 3, 4), [captured, &seen](Bitmap& b, geo::Rect& r) {
+                ++*captured;
+                seen = r;
+                surfFill(b.surfHandle(), 0, 0, 1, 1, red);
+            });
+            // A text record of odd length shifts the next slot off any alignment.
+            pushText(c.ctx, nullptr, "x", gui_vec2(0, 0), red);
+        }
+    };
+    renderInto(target);
+    EXPECT_EQ(*captured, 3);
+    EXPECT_EQ(seen, geo::Rect(1.5f, 2, 3, 4));
+    EXPECT_EQ(captured.use_count(), 1);
+    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 0, 0), red));
+}
+
+TEST_F(RendererTest, EmptyDrawerThrowsAndStillReleasesTheOtherCommands) {
+    Bitmap target(10, 10, 1.0f);
+    auto captured = std::make_shared<int>(0);
+    delegate.describe = [&](UIContext& c) {
+        pushGenericDrawCommand(c.ctx, geo::Rect(), GenericDrawer());
+        pushGenericDrawCommand(c.ctx, geo::Rect(), [captured](Bitmap&, geo::Rect&) { ++*captured; });
+    };
+    EXPECT_THROW(renderInto(target), std::bad_function_call);
+    EXPECT_EQ(*captured, 0);
+    EXPECT_EQ(captured.use_count(), 1);
+}
+
+TEST(RendererCallbacks, TextWidthMeasuresAtMostTheString) {
+    auto ctx = std::make_unique<gui_Context>();
+    gui_init(ctx.get());
+    prepareContext(ctx.get());
+    FakeFont font(3, 11);
+    Font* handle = &font;
+    EXPECT_EQ(ctx->text_width(handle, "hello", -1), 15);
+    EXPECT_EQ(ctx->text_width(handle, "hello", 2), 6);
+    EXPECT_EQ(ctx->text_width(handle, "hello", 50), 15);
+    EXPECT_EQ(ctx->text_width(handle, "", -1), 0);
+    EXPECT_EQ(ctx->text_height(handle), 11);
+}
+
+TEST(BitmapTest, CopiesShareThePixelsAndBlendOntoTargets) {
+    Bitmap source(2, 2, 1.0f);
+    surfClear(source.surfHandle(), red);
+    Bitmap copy = source;
+    EXPECT_EQ(copy.data(), source.data());
+    EXPECT_EQ(source.width(), 2);
+    EXPECT_EQ(source.height(), 2);
+
+    Bitmap target(4, 4, 1.0f);
+    surfClear(target.surfHandle(), opaqueBlack);
+    source.drawTo(target, 1, 1);
+    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 1, 1), red));
+    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 2, 2), red));
+    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 3, 3), opaqueBlack));
+
+    std::shared_ptr<Surf> shared(surfBitmap(3, 3), surfFree);
+    Bitmap adopted(shared);
+    EXPECT_EQ(adopted.surfHandle(), shared.get());
+    EXPECT_EQ(adopted.backingScale(), 1.0f);
+}
