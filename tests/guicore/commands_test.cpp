@@ -129,6 +129,15 @@ TEST(GuiCommandList, RecordsBeforeTheFirstWindowSurviveTheChaining) {
   EXPECT_EQ(cmds[1]->type, GUI_COMMAND_TEXT);
 }
 
+TEST_F(GuiCommands, RecordTooSmallForItsHeaderStillAdvancesTheWalk) {
+  gui_push_command(ctx.get(), -1, 0);
+  gui_push_command(ctx.get(), -2, 3);
+  auto cmds = finish();
+  ASSERT_EQ(cmds.size(), 2u);
+  EXPECT_EQ(cmds[1]->type, -2);
+  EXPECT_GE(cmds[0]->base.size, (int)sizeof(gui_BaseCommand));
+}
+
 TEST(GuiCommandList, EmptyFrameWalksNothing) {
   auto ctx = guitest::make_context();
   gui_begin(ctx.get());

@@ -33,33 +33,6 @@ TEST(GuiFrame, FocusIsClearedWhenNoControlConfirmsIt) {
   EXPECT_EQ(ctx->updated_focus, 0);
 }
 
-TEST(GuiFrame, BeginComputesTheMouseDeltaAndCountsFrames) {
-  auto ctx = guitest::make_context();
-  frame_of(ctx.get(), {});
-  gui_input_mousemove(ctx.get(), 30, 40);
-  gui_begin(ctx.get());
-  EXPECT_EQ(ctx->mouse_delta.x, 30);
-  EXPECT_EQ(ctx->mouse_delta.y, 40);
-  EXPECT_EQ(ctx->frame, 2);
-  gui_end(ctx.get());
-  EXPECT_EQ(ctx->last_mouse_pos.x, 30);
-}
-
-TEST(GuiFrame, EndClearsThisFramesInput) {
-  auto ctx = guitest::make_context();
-  gui_input_mousedown(ctx.get(), 1, 1, GUI_MOUSE_LEFT);
-  gui_input_keydown(ctx.get(), GUI_KEY_SHIFT);
-  gui_input_scroll(ctx.get(), 0, 5);
-  gui_input_text(ctx.get(), "x");
-  frame_of(ctx.get(), {});
-  EXPECT_EQ(ctx->mouse_pressed, 0);
-  EXPECT_EQ(ctx->key_pressed, 0);
-  EXPECT_EQ(ctx->scroll_delta.y, 0);
-  EXPECT_EQ(ctx->input_text[0], '\0');
-  EXPECT_EQ(ctx->mouse_down, GUI_MOUSE_LEFT);
-  EXPECT_EQ(ctx->key_down, GUI_KEY_SHIFT);
-}
-
 TEST(GuiFrame, PressOnLowerWindowBringsItToFront) {
   auto ctx = guitest::make_context();
   frame_of(ctx.get(), {{"A", lower}, {"B", upper}});

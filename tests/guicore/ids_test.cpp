@@ -33,13 +33,6 @@ TEST(GuiIds, NestedScopesChainTheHash) {
   EXPECT_EQ(hash(ctx.get(), "button"), alone);
 }
 
-TEST(GuiIds, ControlsBoundToVariablesHashTheAddress) {
-  auto ctx = guitest::make_context();
-  int a = 0, b = 0;
-  int *pa = &a, *pb = &b;
-  EXPECT_NE(gui_get_id(ctx.get(), &pa, sizeof(pa)), gui_get_id(ctx.get(), &pb, sizeof(pb)));
-}
-
 TEST(GuiPools, InitTakesTheLeastRecentlyUsedItem) {
   auto ctx = guitest::make_context();
   ctx->frame = 10;

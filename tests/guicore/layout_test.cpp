@@ -88,14 +88,6 @@ TEST_F(GuiLayout, TallColumnPushesTheNextRowDown) {
   expect_rect(gui_layout_next(ctx.get()), 5, 5 + 72, 100, 20);
 }
 
-TEST_F(GuiLayout, WidthAndHeightSetTheDefaultCell) {
-  gui_layout_row(ctx.get(), 0, nullptr, 0);
-  gui_layout_width(ctx.get(), 33);
-  gui_layout_height(ctx.get(), 44);
-  expect_rect(gui_layout_next(ctx.get()), 5, 5, 33, 44);
-  expect_rect(gui_layout_next(ctx.get()), 42, 5, 33, 44);
-}
-
 TEST(GuiLayoutContent, ContentSizeIsTheExtentReached) {
   auto ctx = guitest::make_context();
   gui_begin(ctx.get());

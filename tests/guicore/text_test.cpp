@@ -55,8 +55,6 @@ TEST(GuiText, LineFeedsEndLines) {
   EXPECT_EQ(wrap("ab\ncd\n\nef", 400).lines, (Texts{"ab", "cd", "", "ef"}));
 }
 
-TEST(GuiText, EmptyTextIsOneEmptyLine) { EXPECT_EQ(wrap("", 100).lines, (Texts{""})); }
-
 TEST(GuiText, OccupiesTheHeightOfItsLines) {
   Wrapped w = wrap("one two three", 40);
   EXPECT_EQ(w.lines, (Texts{"one", "two", "three"}));

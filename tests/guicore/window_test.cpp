@@ -141,6 +141,18 @@ TEST(GuiPanel, HasItsOwnBodyAndScrollBars) {
   EXPECT_EQ(panel->body.w, 390 - 12);
 }
 
+TEST(GuiPanel, ClosedOptionDoesNotLoseThePanel) {
+  auto ctx = guitest::make_context();
+  gui_Container *panel = nullptr;
+  guitest::run_frame(ctx.get(), [&](gui_Context *c) {
+    gui_begin_panel_ex(c, "fresh", GUI_OPT_CLOSED);
+    panel = gui_get_current_container(c);
+    gui_end_panel(c);
+  });
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->rect.w, 78);
+}
+
 TEST(GuiPopup, OpensAtTheMouseSizesToContentAndClosesOnOutsidePress) {
   auto ctx = guitest::make_context();
   int active = 0;
