@@ -1,0 +1,117 @@
+// Unpacking a whole archive below a folder: name checks, folders, stopping
+// between entries and the failure texts.
+#include <gtest/gtest.h>
+
+#include "shared/zip.h"
+#include "support/temp_dir.h"
+#include "support/zip_builder.h"
+
+using namespace ziptest;
+
+namespace {
+
+bool isEmptyFolder(const std::filesystem::path& folder) {
+    return std::filesystem::directory_iterator(folder) == std::filesystem::directory_iterator();
+}
+
+std::string failureText(const std::vector<unsigned char>& bytes, const std::filesystem::path& folder) {
+    try {
+        extractArchiveDataToFolder(bytes, folder);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no failure";
+}
+
+}  // namespace
+
+TEST(ExtractFolder, UnpacksTheBundleInOrder) {
+    TempDir out;
+    const Archive a = bundle();
+    ASSERT_TRUE(extractArchiveDataToFolder(build(a), out.path()));
+    for (const Entry& e : a.entries) {
+        if (e.name.back() == '/')
+            EXPECT_TRUE(std::filesystem::is_directory(out / e.name)) << e.name;
+        else
+            EXPECT_EQ(readFile(out / e.name), e.data) << e.name;
+    }
+}
+
+TEST(ExtractFolder, EmptyArchiveInstallsNothing) {
+    TempDir out;
+    EXPECT_TRUE(extractArchiveDataToFolder(build({}), out.path()));
+    EXPECT_TRUE(isEmptyFolder(out.path()));
+}
+
+TEST(ExtractFolder, HostileNamesWriteNothingAnywhere) {
+    TempDir elsewhere;
+    const std::vector<std::string> hostile = {
+        (elsewhere / "absolute").string(), "../escape", "a/../../escape", "a/..", "..", "C:drive", "c:/drive",
+        "back\\slash", "control\x01", "line\nbreak", std::string("nul\0byte", 8), "", "del\x7f"};
+    for (const std::string& name : hostile) {
+        TempDir out;
+        const Archive a{{folder("first/"), file("first/ok.txt", "fine"), file(name, "evil")}};
+        EXPECT_EQ(failureText(build(a), out / "target"), "Failed to extract file: invalid filename") << name;
+        EXPECT_TRUE(isEmptyFolder(out.path())) << name;
+    }
+    EXPECT_TRUE(isEmptyFolder(elsewhere.path()));
+}
+
+TEST(ExtractFolder, UnusualButSafeNamesAreKept) {
+    TempDir out;
+    const std::vector<std::string> names = {"..dots", "dots..", "...", "a./b", "spa ce", "ünïcödé €.txt",
+                                            std::string("\xff\xfe raw bytes")};
+    Archive a;
+    a.entries.push_back(folder("a./"));
+    for (const std::string& name : names) a.entries.push_back(file(name, "content of " + name));
+    ASSERT_TRUE(extractArchiveDataToFolder(build(a), out.path()));
+    for (const std::string& name : names) EXPECT_EQ(readFile(out / name), "content of " + name) << name;
+}
+
+TEST(ExtractFolder, LongNamesAreCutTo511Bytes) {
+    TempDir out;
+    const std::string a(250, 'a'), b(250, 'b');
+    const Archive archive{{folder(a + "/"), folder(a + "/" + b + "/"), file(a + "/" + b + "/" + std::string(20, 'c'), "x")}};
+    ASSERT_TRUE(extractArchiveDataToFolder(build(archive), out.path()));
+    EXPECT_EQ(readFile(out / a / b / std::string(9, 'c')), "x");
+}
+
+TEST(ExtractFolder, StopsBetweenEntriesLeavingEarlierOnesComplete) {
+    TempDir out;
+    const Archive a = bundle();
+    int asked = 0;
+    EXPECT_FALSE(extractArchiveDataToFolder(build(a), out.path(), [&] { return ++asked > 3; }));
+    EXPECT_EQ(asked, 4);
+    EXPECT_EQ(readFile(out / a.entries[2].name), a.entries[2].data);
+    EXPECT_FALSE(std::filesystem::exists(out / a.entries[3].name));
+}
+
+TEST(ExtractFolder, FileBeforeItsFolderFailsToOpen) {
+    TempDir out;
+    const Archive a{{file("missing/inner.txt", "x")}};
+    EXPECT_EQ(failureText(build(a), out.path()), "Failed to extract file: file open failed");
+    EXPECT_TRUE(isEmptyFolder(out.path()));
+}
+
+TEST(ExtractFolder, FileInTheWayOfAFolderRaisesTheFilesystemError) {
+    TempDir out;
+    writeFile(out / "Velliphon.vst3", "not a folder");
+    EXPECT_THROW(extractArchiveDataToFolder(build(bundle()), out.path()), std::filesystem::filesystem_error);
+}
+
+TEST(ExtractFolder, UnreadablePayload) {
+    TempDir out;
+    EXPECT_EQ(failureText({1, 2, 3}, out.path()), "Failed to open zip archive");
+}
+
+TEST(ExtractFolder, CorruptEntryLeavesEarlierEntriesAndNoPartialFile) {
+    TempDir out;
+    Entry broken = file("b.txt", std::string(100000, 'b'));
+    broken.crc = 1;
+    const Archive a{{file("a.txt", "a"), broken}};
+    EXPECT_EQ(failureText(build(a), out.path()), "Failed to extract file: CRC-32 check failed");
+    EXPECT_EQ(readFile(out / "a.txt"), "a");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(out.path())) ++files;
+    EXPECT_EQ(files, 1);
+}
