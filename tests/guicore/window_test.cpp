@@ -121,6 +121,28 @@ TEST_F(GuiScrolling, WheelScrollsTheContainerUnderTheMouse) {
   EXPECT_EQ(cnt->scroll.y, 310);
 }
 
+TEST(GuiScrollingSideways, WideContentGetsAHorizontalBar) {
+  auto ctx = guitest::make_context();
+  gui_Color thumb = gui_color(1, 2, 3, 255);
+  ctx->style->colors[GUI_COLOR_SCROLLTHUMB] = thumb;
+  gui_Container *cnt = nullptr;
+  for (int i = 0; i < 2; i++) {
+    cnt = run_window(ctx.get(), gui_rect(0, 0, 200, 200), GUI_OPT_NOTITLE | GUI_OPT_NORESIZE, [](gui_Context *c) {
+      int width = 500;
+      gui_layout_row(c, 1, &width, 20);
+      gui_layout_next(c);
+    });
+  }
+  auto thumbs = guitest::rects_of(ctx.get(), thumb);
+  ASSERT_EQ(thumbs.size(), 1u);
+  EXPECT_EQ(thumbs[0].x, 0);
+  EXPECT_EQ(thumbs[0].y, 188);
+  EXPECT_EQ(thumbs[0].w, 78);
+  EXPECT_EQ(thumbs[0].h, 12);
+  EXPECT_EQ(cnt->body.w, 200);
+  EXPECT_EQ(cnt->body.h, 188);
+}
+
 TEST(GuiPanel, HasItsOwnBodyAndScrollBars) {
   auto ctx = guitest::make_context();
   gui_Container *panel = nullptr;
