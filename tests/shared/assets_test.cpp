@@ -150,20 +150,6 @@ TEST(PropertiesAsset, CarriesTheSevenKeysInOrder) {
     EXPECT_EQ(license.find('\n'), std::string::npos);
 }
 
-TEST(FontAssets, AreTrueTypeWithTheirOwnTables) {
-    for (const AssetRef& font : {EMBEDDED_ASSET(roboto_regular), EMBEDDED_ASSET(roboto_bold)}) {
-        SCOPED_TRACE(font.assetName);
-        const auto bytes = assets::raw(font);
-        ASSERT_GT(bytes.size(), 12u);
-        EXPECT_EQ(bigEndian32(bytes.data()), 0x00010000u);
-        const std::string file = assets::string(font);
-        for (const char* tag : {"cmap", "glyf", "head", "hhea", "hmtx", "loca", "maxp"})
-            EXPECT_NE(file.find(tag), std::string::npos) << tag;
-    }
-    EXPECT_NE(assets::string(EMBEDDED_ASSET(roboto_regular)),
-              assets::string(EMBEDDED_ASSET(roboto_bold)));
-}
-
 TEST(IconAssets, AreEighteenSquareGreyAlphaPngs) {
     const unsigned char signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     for (const AssetRef& icon : {EMBEDDED_ASSET(icon_close), EMBEDDED_ASSET(icon_check),
