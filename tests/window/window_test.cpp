@@ -1,6 +1,6 @@
 #include "window_test.h"
 
-
+#include <GL/glx.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <stdlib.h>
@@ -23,6 +23,7 @@ class XEnvironment : public testing::Environment {
     ASSERT_NE(mkdtemp(folder), nullptr);
     _config = folder;
     setenv("XDG_CONFIG_HOME", folder, 1);
+    keepGLDriverLoaded();
   }
   void TearDown() override {
     _server.reset();
@@ -31,8 +32,21 @@ class XEnvironment : public testing::Environment {
   }
 
  private:
+  // Mesa unloads its driver with the last display connection that used it,
+  // and with it the static data that still points at the driver's one-time
+  // allocations, which LeakSanitizer would then report. A connection held to
+  // the end keeps the driver in place.
+  void keepGLDriverLoaded() {
+    _driverHolder = XOpenDisplay(nullptr);
+    ASSERT_NE(_driverHolder, nullptr);
+    int count = 0;
+    if (GLXFBConfig* configs = glXChooseFBConfig(_driverHolder, DefaultScreen(_driverHolder), nullptr, &count))
+      XFree(configs);
+  }
+
   std::unique_ptr<XvfbServer> _server;
   std::filesystem::path _config;
+  Display* _driverHolder = nullptr;
 };
 
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new XEnvironment);

@@ -15,6 +15,7 @@ XvfbServer::XvfbServer() : _owner(getpid()) {
     close(fds[0]);
     int devnull = open("/dev/null", O_WRONLY);
     if (devnull >= 0) dup2(devnull, STDERR_FILENO);
+    unsetenv("LD_PRELOAD");  // preloads meant for the tests, such as a sanitizer runtime
     std::string fd = std::to_string(fds[1]);
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
            (char*)nullptr);
