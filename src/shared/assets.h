@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
+
+struct Surf;
 
 // One embedded asset. The bytes live in the executable image for the whole
 // process, so an AssetRef only borrows them and is cheap to build where used.
@@ -41,5 +44,13 @@ std::span<const unsigned char> raw(const AssetRef& ref);
 
 // A copy of the asset's bytes, unchanged (zero bytes and line breaks kept).
 std::string string(const AssetRef& ref);
+
+// The asset decoded as an image, released with surfFree by its last owner.
+// Throws std::runtime_error "Failed to load image <name>" if it is not one.
+std::shared_ptr<Surf> image(const AssetRef& ref);
+
+// The image as a white shape carried by its alpha alone, to be tinted when
+// drawn. Throws like image().
+std::shared_ptr<Surf> icon(const AssetRef& ref);
 
 }  // namespace assets
