@@ -67,6 +67,14 @@ static void checkGL(Surf* bmp, const char* doing) {
   if (err != GL_NO_ERROR) surfError(bmp, "got GL error %x when doing %s\n", (unsigned)err, doing);
 }
 
+// Fatal, with the first 2048 bytes of the object's info log.
+template <typename GetInfoLog>
+[[noreturn]] static void failWithLog(Surf* bmp, GetInfoLog getInfoLog, GLuint object, const char* format) {
+  char log[2048] = {0};
+  getInfoLog(object, sizeof log, nullptr, log);
+  surfError(bmp, format, log);
+}
+
 static GLuint compile(Surf* bmp, GLenum type, int count, const char* const* sources, const GLint* lengths) {
   SurfGLApi& gl = api(bmp);
   GLuint shader = gl.glCreateShader(type);
@@ -74,11 +82,7 @@ static GLuint compile(Surf* bmp, GLenum type, int count, const char* const* sour
   gl.glCompileShader(shader);
   GLint ok = 0;
   gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = {0};
-    gl.glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    surfError(bmp, "shader compile error : %s\n", log);
-  }
+  if (!ok) failWithLog(bmp, gl.glGetShaderInfoLog, shader, "shader compile error : %s\n");
   return shader;
 }
 
@@ -97,11 +101,7 @@ void surfGLSetEffect(Surf* bmp, const char* source, int size) {
   gl.glDeleteShader(fs);
   GLint ok = 0;
   gl.glGetProgramiv(program, GL_LINK_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = {0};
-    gl.glGetProgramInfoLog(program, sizeof log, nullptr, log);
-    surfError(bmp, "shader link error : %s\n", log);
-  }
+  if (!ok) failWithLog(bmp, gl.glGetProgramInfoLog, program, "shader link error : %s\n");
   if (stuff.program) gl.glDeleteProgram(stuff.program);
   stuff.program = program;
   stuff.uniform_projection = gl.glGetUniformLocation(program, "projection");

@@ -139,10 +139,11 @@ void surfPlacementStore(const char* title, const SurfPlacement& placement) {
   // Written aside and renamed, so a reader never sees half a file.
   fs::path temp = path;
   temp += ".tmp" + std::to_string(getpid());
+  bool written;
   {
     std::ofstream outFile(temp, std::ios::binary | std::ios::trunc);
-    if (!(outFile << text)) return;
+    written = outFile.is_open() && (outFile << text) && outFile.flush();
   }
-  fs::rename(temp, path, ec);
-  if (ec) fs::remove(temp, ec);
+  if (written) fs::rename(temp, path, ec);
+  if (!written || ec) fs::remove(temp, ec);
 }
