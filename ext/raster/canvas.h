@@ -229,9 +229,10 @@ private:
 
     // Flattening, dashing, stroking, scan conversion.
     float stroke_tolerance() const;
-    void path_to_lines(bool stroking);
+    void path_to_lines(bool stroking, bool whole_plane = false);
     void add_bezier(xy p0, xy c1, xy c2, xy p1, float angular);
     void add_tessellation(xy p0, xy c1, xy c2, xy p1, float angular, int limit);
+    bool beyond_view(xy p0, xy c1, xy c2, xy p1) const;
     void dash_lines();
     void stroke_lines();
     void add_half_stroke(std::vector<xy> const& points, bool closed, float angular);
@@ -252,7 +253,7 @@ private:
     // Text.
     void add_text(char const* text, float x, float y, float maximum_width, float angular);
     void add_glyph(uint32_t glyph, float angular, int depth, int& budget);
-    bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular);
+    bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget);
 };
 
 }  // namespace raster

@@ -9,6 +9,12 @@
 
 namespace raster {
 
+namespace {
+
+constexpr double max_repetitions = 100000.0;
+
+}  // namespace
+
 void canvas::dash_lines() {
     if (line_dash.empty())
         return;
@@ -25,6 +31,18 @@ void canvas::dash_lines() {
         first_entry = (first_entry + 1) % line_dash.size();
     }
     float first_remaining = std::max(0.0f, line_dash[first_entry] - phase);
+
+    // A pattern far finer than the path would cut it into millions of dashes
+    // that no pixel could show apart; such a line is drawn solid.
+    double path_length = 0.0;
+    size_t start = 0;
+    for (subpath_data const& subpath : lines.subpaths) {
+        for (size_t i = 1; i < subpath.count; ++i)
+            path_length += length(apply(inverse, lines.points[start + i]) - apply(inverse, lines.points[start + i - 1]));
+        start += subpath.count;
+    }
+    if (path_length / total > max_repetitions)
+        return;
 
     std::swap(lines, scratch);
     lines.points.clear();

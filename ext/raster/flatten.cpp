@@ -75,8 +75,10 @@ float canvas::stroke_tolerance() const {
     return 2.0f * k * k - 4.0f * k + 1.0f;
 }
 
-void canvas::path_to_lines(bool stroking) {
-    float angular = stroking ? stroke_tolerance() : -1.0f;
+void canvas::path_to_lines(bool stroking, bool whole_plane) {
+    // Below -1 the angular test passes as for filling, but nothing is left
+    // coarse beyond the view.
+    float angular = stroking ? stroke_tolerance() : whole_plane ? -2.0f : -1.0f;
     lines.points.clear();
     lines.subpaths.clear();
     size_t first = 0;
@@ -124,7 +126,27 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, float angular) {
     }
 }
 
+bool canvas::beyond_view(xy p0, xy c1, xy c2, xy p1) const {
+    // Shadows are rendered from the same polyline shifted and padded, so the
+    // view reaches as far as they can.
+    float margin = std::fabs(shadow_offset_x) + std::fabs(shadow_offset_y) + 2.0f * shadow_blur + 8.0f;
+    float left = -margin, top = -margin;
+    float right = static_cast<float>(size_x) + margin, bottom = static_cast<float>(size_y) + margin;
+    return (p0.x < left && c1.x < left && c2.x < left && p1.x < left) ||
+           (p0.y < top && c1.y < top && c2.y < top && p1.y < top) ||
+           (p0.x > right && c1.x > right && c2.x > right && p1.x > right) ||
+           (p0.y > bottom && c1.y > bottom && c2.y > bottom && p1.y > bottom);
+}
+
 void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, float angular, int limit) {
+    // Pieces are monotone, so for filling a chord covers exactly the same
+    // visible pixels as a piece lying wholly beyond one side of the view:
+    // nothing, or the same rows crossed left of it. Far-off geometry then
+    // costs nothing to flatten.
+    if (angular == -1.0f && beyond_view(p0, c1, c2, p1)) {
+        lines.points.push_back(p1);
+        return;
+    }
     xy chord = p1 - p0;
     bool flat = near_chord(c1, p0, chord) && near_chord(c2, p0, chord);
     if ((flat && turns_little(p0, c1, c2, p1, angular)) || limit <= 0) {

@@ -94,7 +94,7 @@ void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
     if (!font.ok())
         return;
     if (contours >= 0) {
-        add_simple_glyph(glyph, at, contours, angular);
+        add_simple_glyph(glyph, at, contours, angular, budget);
         return;
     }
     affine_matrix saved = forward;
@@ -139,7 +139,7 @@ void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
     }
 }
 
-bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular) {
+bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget) {
     font_reader font(face.data.data(), face.data.size());
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
@@ -148,8 +148,9 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float a
     uint64_t flags_at = ends_at + 2 * uint64_t(contours);
     flags_at += 2 + font.u16(flags_at);
     uint64_t x_at = flags_at, x_bytes = 0;
-    if (contours == 0 || !measure_flags(font, x_at, points, x_bytes))
+    if (contours == 0 || points > static_cast<uint64_t>(budget) || !measure_flags(font, x_at, points, x_bytes))
         return false;
+    budget -= static_cast<int>(points);
     uint32_t metrics = font.u16(uint64_t(face.hhea) + 34);
     int bearing = glyph < metrics ? font.i16(uint64_t(face.hmtx) + 4 * uint64_t(glyph) + 2)
                                   : font.i16(uint64_t(face.hmtx) + 4 * uint64_t(metrics) +

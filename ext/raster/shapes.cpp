@@ -69,7 +69,7 @@ void canvas::clear_rectangle(float x, float y, float width, float height) {
 }
 
 bool canvas::is_point_in_path(float x, float y) {
-    path_to_lines(false);
+    path_to_lines(false, true);
     if (lines.points.empty())
         return false;
     int winding = 0;

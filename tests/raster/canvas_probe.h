@@ -25,3 +25,16 @@ inline std::vector<unsigned char> read_file(std::string const& path) {
 }
 
 }  // namespace raster_test
+
+namespace raster_test {
+
+// Total coverage (white on transparent) of the canvas's float image.
+inline double total_alpha(raster::canvas const& image, int width, int height) {
+    double sum = 0.0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            sum += raster::canvas_probe::alpha(image, x, y);
+    return sum;
+}
+
+}  // namespace raster_test
