@@ -293,16 +293,12 @@ TEST_F(ZipExtractRefusal, OtherMethods) {
     expectRefused(file("f", "bzip2 data", 12), MZ_ZIP_UNSUPPORTED_METHOD);
 }
 
-TEST_F(ZipExtractRefusal, MoreDataThanRecorded) {
-    Entry e = file("f", mixedContent(200000));
-    e.recordedSize = 1000;
-    expectRefused(e, MZ_ZIP_UNEXPECTED_DECOMPRESSED_SIZE);
-}
-
-TEST_F(ZipExtractRefusal, LessDataThanRecorded) {
-    Entry e = file("f", mixedContent(2000));
-    e.recordedSize = 5000;
-    expectRefused(e, MZ_ZIP_UNEXPECTED_DECOMPRESSED_SIZE);
+TEST_F(ZipExtractRefusal, MoreOrLessDataThanRecorded) {
+    for (std::uint64_t recorded : {1000, 5000}) {
+        Entry e = file("f", mixedContent(2000));
+        e.recordedSize = recorded;
+        expectRefused(e, MZ_ZIP_UNEXPECTED_DECOMPRESSED_SIZE);
+    }
 }
 
 TEST_F(ZipExtractRefusal, StoredSizesThatDisagree) {
