@@ -9,12 +9,6 @@ class FullScreenTest : public WindowTest {
  protected:
   static bool borderless(Surf* window) { return surfInternal(window)->dwStyle & 0x80000000u; }
 
-  void altReturn() {
-    key(XK_Alt_L, true);
-    tap(XK_Return);
-    key(XK_Alt_L, false);
-  }
-
   // Brings the overlay in by touching the top edge, then rests the cursor on
   // the button whose left edge lies `offset` overlay pixels from the right.
   void pointAtButton(Surf* window, int offset) {

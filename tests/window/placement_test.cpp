@@ -1,7 +1,6 @@
 // A window reopened with the same title comes back where it was left.
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
-#include <X11/keysym.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -46,9 +45,7 @@ TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeft) {
 
 TEST_F(PlacementTest, WindowLeftInFullScreenReopensInFullScreen) {
   Surf* window = openMovedTo("Full screen", 64, 48, 320, 200);
-  key(XK_Alt_L, true);
-  tap(XK_Return);
-  key(XK_Alt_L, false);
+  altReturn();
   ASSERT_TRUE(updateUntil(window, [&] { return window->w == 1280; }));
   close(window);
 
@@ -58,9 +55,7 @@ TEST_F(PlacementTest, WindowLeftInFullScreenReopensInFullScreen) {
   EXPECT_EQ(window->h, 1024);
 
   // Leaving full screen goes back to where it was before.
-  key(XK_Alt_L, true);
-  tap(XK_Return);
-  key(XK_Alt_L, false);
+  altReturn();
   ASSERT_TRUE(updateUntil(window, [&] { return window->w == 320; }));
   EXPECT_TRUE(updateUntil(window, [&] { return rootX(window) == 64 && rootY(window) == 48; }));
 }

@@ -3,6 +3,7 @@
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -114,18 +115,11 @@ XWindowAttributes WindowTest::attributes(Surf* window) {
   return a;
 }
 
-int WindowTest::rootX(Surf* window) {
+XPoint WindowTest::rootPosition(Surf* window) {
   int rx = 0, ry = 0;
   Window child;
   XTranslateCoordinates(x, xwindow(window), DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
-  return rx;
-}
-
-int WindowTest::rootY(Surf* window) {
-  int rx = 0, ry = 0;
-  Window child;
-  XTranslateCoordinates(x, xwindow(window), DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
-  return ry;
+  return XPoint{(short)rx, (short)ry};
 }
 
 unsigned long WindowTest::pixel(Surf* window, int px, int py) {
@@ -148,6 +142,12 @@ void WindowTest::key(KeySym sym, bool down) {
 void WindowTest::tap(KeySym sym) {
   key(sym, true);
   key(sym, false);
+}
+
+void WindowTest::altReturn() {
+  key(XK_Alt_L, true);
+  tap(XK_Return);
+  key(XK_Alt_L, false);
 }
 
 void WindowTest::moveMouse(int rx, int ry) {

@@ -29,8 +29,8 @@ class WindowTest : public testing::Test {
   Window xwindow(Surf* window) const { return (Window)window->handle; }
   // The client area on screen.
   XWindowAttributes attributes(Surf* window);
-  int rootX(Surf* window);
-  int rootY(Surf* window);
+  int rootX(Surf* window) { return rootPosition(window).x; }
+  int rootY(Surf* window) { return rootPosition(window).y; }
   // The pixel of the client area, 0x00RRGGBB.
   unsigned long pixel(Surf* window, int x, int y);
   // Runs frames until the client area shows the bitmap's pixel at (x, y).
@@ -38,6 +38,8 @@ class WindowTest : public testing::Test {
 
   void key(KeySym sym, bool down);
   void tap(KeySym sym);
+  // The key combination that switches borderless full screen.
+  void altReturn();
   void moveMouse(int rootX, int rootY);
   void button(int number, bool down);
   // Sends what a window manager sends for the title bar's close button.
@@ -48,6 +50,8 @@ class WindowTest : public testing::Test {
   Display* x = nullptr;
 
  private:
+  XPoint rootPosition(Surf* window);
+
   std::vector<Surf*> _open;
   Window _other = 0;
 };
