@@ -89,14 +89,6 @@ TEST(Bitmap, ResizeKeepsTheTopLeftCornerAndZeroesTheRest) {
   surfFree(bmp);
 }
 
-TEST(Bitmap, ResizeToTheSameSizeKeepsThePixelArray) {
-  Surf* bmp = surfBitmap(3, 3);
-  SPixel* before = bmp->pix;
-  surfResize(bmp, 3, 3);
-  EXPECT_EQ(bmp->pix, before);
-  surfFree(bmp);
-}
-
 TEST(Bitmap, FreeAcceptsNull) { surfFree(nullptr); }
 
 }  // namespace
