@@ -188,3 +188,11 @@ TEST_F(InputTest, CloseRequestIsReportedOnceAndTheWindowStays) {
   EXPECT_FALSE(XGetWindowAttributes(x, xw, &a));  // gone with surfFree
   XSetErrorHandler(previous);
 }
+
+TEST(TimeTest, FirstCallReadsZeroThenTheSecondsSinceThePreviousCall) {
+  EXPECT_EQ(surfTime(), 0.0f);
+  usleep(30000);
+  float seconds = surfTime();
+  EXPECT_GE(seconds, 0.029f);
+  EXPECT_LT(seconds, 1.0f);
+}
