@@ -108,9 +108,9 @@ void surfUpdate(Surf* bmp) {
     win->shown = 1;
     surfPlatformShow(bmp);
   }
-  int w = 0, h = 0;
-  surfPlatformClientSize(bmp, &w, &h);
-  surfWinUpdateWidgets(bmp, w, h);
+  int clientW = 0, clientH = 0;
+  surfPlatformClientSize(bmp, &clientW, &clientH);
+  surfWinUpdateWidgets(bmp, clientW);
   surfWinPresent(bmp);
   memcpy(win->prev, win->keys, sizeof win->keys);
   surfPlatformPump(bmp);

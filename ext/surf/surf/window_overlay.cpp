@@ -32,8 +32,7 @@ void activate(Surf* bmp, int button) {
 
 }  // namespace
 
-void surfWinUpdateWidgets(Surf* bmp, int w, int h) {
-  (void)h;
+void surfWinUpdateWidgets(Surf* bmp, int clientW) {
   SurfInternal* win = surfInternal(bmp);
   Surf* overlay = win->widgets;
   surfClear(overlay, SPixel{0, 0, 0, 0});
@@ -52,7 +51,7 @@ void surfWinUpdateWidgets(Surf* bmp, int w, int h) {
   win->widgetAlpha = (unsigned char)(win->widgetsWanted ? std::min(255, win->widgetAlpha + 16)
                                                          : std::max(0, win->widgetAlpha - 16));
 
-  int ox = (overlay->w * magnify - w + cx) / magnify;
+  int ox = (overlay->w * magnify - clientW + cx) / magnify;
   int oy = cy / magnify;
   unsigned char alpha = win->widgetAlpha;
   surfFill(overlay, 0, 0, overlay->w, overlay->h, SPixel{0, 0, 0, alpha});

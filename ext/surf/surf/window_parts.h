@@ -5,9 +5,9 @@
 
 // The record index of a key code (SK_ code, 'A'..'Z', '0'..'9'), 0 for none.
 int surfVirtualKey(int key);
-// Draws the full-screen overlay for a client area of w x h and acts on a click
-// on one of its buttons.
-void surfWinUpdateWidgets(Surf* bmp, int w, int h);
+// Draws the full-screen overlay for a client area clientW wide and acts on a
+// click on one of its buttons.
+void surfWinUpdateWidgets(Surf* bmp, int clientW);
 // The largest whole factor that fits w x h into areaW x areaH, at least 1.
 int surfFitScale(int w, int h, int areaW, int areaH);
 // The smallest scale the creation flags allow.
