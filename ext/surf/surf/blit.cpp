@@ -78,7 +78,7 @@ void surfBlitTint(Surf* dst, const Surf* src, int dx, int dy, int sx, int sy, in
 void surfBlitAlpha(Surf* dst, const Surf* src, int dx, int dy, int sx, int sy, int w, int h, float alpha) {
   // Written so that NaN also counts as fully transparent.
   float opacity = alpha > 1.0f ? 1.0f : (alpha > 0.0f ? alpha : 0.0f);
-  surfBlitTint(dst, src, dx, dy, sx, sy, w, h, SPixel{255, 255, 255, (unsigned char)(int)(opacity * 255.0f)});
+  surfBlitTint(dst, src, dx, dy, sx, sy, w, h, SPixel{255, 255, 255, (unsigned char)(int)(opacity * 255.0)});
 }
 
 void surfPlot(Surf* bmp, int x, int y, SPixel color) {
