@@ -1,30 +1,36 @@
-// Interim entry point until the installer has its window: runs the
-// installation job headless and prints each step as the job reaches it.
-#include <cstdio>
-#include <string_view>
+// The installer: one window leading through start, licence, installation and
+// its outcome. Everything it shows comes from the executable's own assets.
 
-#include "install.h"
+#include <string>
+
+#include "appview.h"
+#include "program.h"
 #include "shared/assets.h"
-#include "shared/properties.h"
+#include "ui/app.h"
+#include "ui/debugdialog.h"
 
-int main() {
-    const Properties props(EMBEDDED_ASSET(properties));
-    Installer installer(props.getString("plugID", ""));
-    installer.start();
-    std::string_view shown;
-    float shownProgress = -1.0f;
-    auto report = [&] {
-        const std::string_view message = installer.progress().message();
-        const float fraction = installer.progress().progress();
-        if (message == shown && fraction == shownProgress) return;
-        shown = message;
-        shownProgress = fraction;
-        std::printf("[%3.0f%%] %.*s\n", fraction * 100.0f, static_cast<int>(message.size()), message.data());
-        std::fflush(stdout);
-    };
-    while (!installer.done()) report();
-    const bool installed = installer.succeeded();
-    report();
-    std::printf("%s\n", installed ? "Installed." : "Installation did not complete.");
-    return installed ? 0 : 1;
+namespace {
+
+constexpr int windowWidth = 500;
+constexpr int windowHeight = 350;
+
+} // namespace
+
+int main(int, char**)
+{
+    const UIIconSet icons(EMBEDDED_ASSET(icon_close), EMBEDDED_ASSET(icon_check), EMBEDDED_ASSET(icon_collapsed),
+                          EMBEDDED_ASSET(icon_expanded));
+    const std::string title = props.getString("title", "");
+    const std::string heading = props.getString("heading", "");
+    debugDialog.setFont(labelFont);
+
+    // The window goes before the screen flow, whose job may still be running:
+    // the process then waits without a window until the job has ended.
+    AppView view(heading);
+    {
+        AppWindow window(windowWidth, windowHeight, title, SURF_RESIZE, icons, view);
+        while (!window.closed())
+            window.render();
+    }
+    return 0;
 }

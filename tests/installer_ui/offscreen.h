@@ -1,0 +1,95 @@
+#pragma once
+
+// Drives a UI delegate frame by frame into an off-screen bitmap, with input
+// handed straight to the UI core, as the window's input bridge would.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "guicore/guicore.h"
+#include "shared/assets.h"
+#include "ui/bitmap.h"
+#include "ui/rendering.h"
+
+class OffscreenWindow {
+public:
+    struct Text {
+        std::string text;
+        gui_Vec2 pos;
+        gui_Font font;
+    };
+
+    explicit OffscreenWindow(UIRendererDelegate& delegate, int width = 500, int height = 350)
+        : _bitmap(width, height, 1.0f)
+        , _ctx(std::make_unique<gui_Context>())
+        , _icons(EMBEDDED_ASSET(icon_close), EMBEDDED_ASSET(icon_check), EMBEDDED_ASSET(icon_collapsed),
+                 EMBEDDED_ASSET(icon_expanded))
+        , _delegate(delegate)
+    {
+        gui_init(_ctx.get());
+        prepareContext(_ctx.get());
+    }
+
+    // Describes, ends and replays one frame into the bitmap.
+    void frame()
+    {
+        UIRenderer renderer(_bitmap, _ctx.get(), _icons, _delegate);
+        renderer.render();
+    }
+
+    gui_Context* context() { return _ctx.get(); }
+    const Bitmap& bitmap() const { return _bitmap; }
+
+    // The text commands of the last frame, in drawing order.
+    std::vector<Text> texts()
+    {
+        std::vector<Text> found;
+        gui_Command* cmd = nullptr;
+        while (gui_next_command(_ctx.get(), &cmd))
+            if (cmd->type == GUI_COMMAND_TEXT)
+                found.push_back({ cmd->text.str, cmd->text.pos, cmd->text.font });
+        return found;
+    }
+
+    std::optional<Text> find(std::string_view text)
+    {
+        for (Text& t : texts())
+            if (t.text == text)
+                return t;
+        return std::nullopt;
+    }
+
+    bool shows(std::string_view text) { return find(text).has_value(); }
+
+    void moveMouse(int x, int y) { gui_input_mousemove(_ctx.get(), x, y); }
+
+    // Draws a frame to find the label (a container's first frame may lay
+    // out differently), points at it, lets one frame see the pointer there,
+    // then presses: the UI core reports the click in the frame this runs
+    // last. The release reaches the UI core before the next frame.
+    void click(std::string_view label)
+    {
+        frame();
+        const std::optional<Text> t = find(label);
+        if (!t)
+            throw std::runtime_error("nothing labelled " + std::string(label) + " on screen");
+        const int x = t->pos.x + 2, y = t->pos.y + 2;
+        moveMouse(x, y);
+        frame();
+        gui_input_mousedown(_ctx.get(), x, y, GUI_MOUSE_LEFT);
+        frame();
+        gui_input_mouseup(_ctx.get(), x, y, GUI_MOUSE_LEFT);
+    }
+
+    void pressKeys(int keys) { gui_input_keydown(_ctx.get(), keys); }
+    void releaseKeys(int keys) { gui_input_keyup(_ctx.get(), keys); }
+
+private:
+    Bitmap _bitmap;
+    std::unique_ptr<gui_Context> _ctx;
+    UIIconSet _icons;
+    UIRendererDelegate& _delegate;
+};

@@ -1,0 +1,172 @@
+#include "appview.h"
+
+#include <utility>
+
+#include "layout.h"
+#include "program.h"
+#include "progress_control.h"
+#include "ui/widgets.h"
+
+namespace {
+
+constexpr int rootWindowOptions = GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE;
+constexpr int framePadding = Sizes::Spacing::large;
+constexpr int frameSpacing = Sizes::Spacing::medium;
+
+float lineHeight()
+{
+    return static_cast<float>(labelFont->textHeight());
+}
+
+} // namespace
+
+const std::string& AppView::PropertyTexts::get(std::string_view key)
+{
+    auto it = _converted.find(key);
+    if (it == _converted.end())
+        it = _converted.emplace(std::string(key), getPropertyText(key)).first;
+    else if (!_caching)
+        it->second = getPropertyText(key);
+    return it->second;
+}
+
+AppView::AppView(std::string_view title)
+    : AppView(title, InstallSource::product())
+{
+}
+
+AppView::AppView(std::string_view title, InstallSource source)
+    : _palette(systemPalette())
+    , _title(title)
+    , _currentScreen(start)
+    , _installer(props.getString("plugID", ""), std::move(source))
+{
+}
+
+void AppView::render(UIContext& context)
+{
+    UIStyle style(context.ctx);
+    style.palette(_palette).padding(framePadding).spacing(frameSpacing).font(titleFont);
+    UIToolkit toolkit(context);
+    toolkit.window(
+        _title,
+        [this](UIToolkit& t) {
+            UIStyle content(&t.context());
+            content.font(labelFont);
+            describe(t);
+        },
+        rootWindowOptions);
+}
+
+void AppView::describe(UIToolkit& toolkit)
+{
+    switch (_currentScreen) {
+    case start:
+        return startScreen(toolkit);
+    case license:
+        return licenseScreen(toolkit);
+    case install:
+        return installScreen(toolkit);
+    case cancelling:
+        return cancellingScreen(toolkit);
+    case celebrate:
+        return celebrationScreen(toolkit);
+    case error:
+        return errorScreen(toolkit);
+    }
+}
+
+ChildUI AppView::textCell(std::string_view key)
+{
+    return [this, key](UIToolkit& t) {
+        UIStyle style(&t.context());
+        style.spacing(Sizes::Spacing::tiny);
+        t.text(_texts.get(key));
+    };
+}
+
+void AppView::startScreen(UIToolkit& toolkit)
+{
+    UI::Column{
+        { textCell("description"), 1.0f },
+        buttonRowCell(exitButton, UI::Button("Next", [this] { switchScreen(license); })),
+        { UI::Spacer(), Sizes::Spacing::small },
+    }(toolkit);
+}
+
+void AppView::licenseScreen(UIToolkit& toolkit)
+{
+    const auto startInstalling = [this] {
+        _installer.start();
+        switchScreen(install);
+    };
+    UI::Column{
+        { UI::Panel(textCell("license"), "PANEL"), 1.0f },
+        buttonRowCell(exitButton, UI::Button("Install", startInstalling)),
+        { UI::Spacer(), Sizes::Spacing::small },
+    }(toolkit);
+}
+
+void AppView::installScreen(UIToolkit& toolkit)
+{
+    if (_installer.done()) {
+        switchScreen(_installer.succeeded() ? celebrate : error);
+        return;
+    }
+    const auto heading = [](UIToolkit& t) {
+        UIStyle style(&t.context());
+        style.spacing(Sizes::Spacing::tiny);
+        t.text("Installing...");
+    };
+    const auto step = [this](UIToolkit& t) {
+        UIStyle style(&t.context());
+        style.padding(0);
+        t.label(_installer.progress().message(), UIToolkit::alignLeft);
+    };
+    const auto cancel = [this] {
+        _installer.cancel();
+        switchScreen(cancelling);
+    };
+    UI::Column{
+        { heading, 1.0f },
+        { ProgressControl(_installer.progress().progress()), Sizes::Spacing::large },
+        { step, lineHeight() },
+        { UI::Spacer(), 0.5f },
+        buttonRowCell(UI::Button("Cancel", cancel)),
+        { UI::Spacer(), Sizes::Spacing::small },
+    }(toolkit);
+}
+
+void AppView::cancellingScreen(UIToolkit& toolkit)
+{
+    UI::Column{
+        { UI::Label("Cancelling...", UIToolkit::alignLeft), lineHeight() },
+        { UI::Spacer(), 1.0f },
+        buttonRowCell(exitButton),
+        { UI::Spacer(), Sizes::Spacing::small },
+    }(toolkit);
+}
+
+void AppView::celebrationScreen(UIToolkit& toolkit)
+{
+    UI::Column{
+        { textCell("celebration"), 1.0f },
+        buttonRowCell(exitButton),
+    }(toolkit);
+}
+
+void AppView::errorScreen(UIToolkit& toolkit)
+{
+    const std::string message(_installer.progress().message());
+    const auto firstLine = [&message](UIToolkit& t) {
+        UIStyle style(&t.context());
+        style.padding(0).spacing(Sizes::Spacing::tiny).font(titleFont);
+        t.label(message, UIToolkit::alignLeft);
+    };
+    UI::Column{
+        { firstLine, 2.0f * lineHeight() },
+        { textCell("failure"), 1.0f },
+        buttonRowCell(exitButton),
+        { UI::Spacer(), Sizes::Spacing::small },
+    }(toolkit);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "install.h"
+#include "ui/rendering.h"
+#include "ui/toolkit.h"
+
+// The installer's screens and the moves between them: start, licence,
+// install, then celebration or error, with cancelling as a side exit. Once a
+// frame it describes the current screen; a button's action takes effect from
+// the next frame's description on.
+class AppView : public UIRendererDelegate {
+public:
+    enum Screen : int {
+        start = 0,
+        license = 1,
+        install = 2,
+        cancelling = 3,
+        celebrate = 4,
+        error = 5,
+    };
+
+    // `title` is the text of the UI's own title bar.
+    explicit AppView(std::string_view title);
+    // As above, with the job taking its bundle from and putting it where the
+    // source says (tests use temporary folders).
+    AppView(std::string_view title, InstallSource source);
+    AppView(const AppView&) = delete;
+    AppView& operator=(const AppView&) = delete;
+    ~AppView() override = default;
+
+    void render(UIContext& context) override;
+    void switchScreen(Screen screen) { _currentScreen = screen; }
+    Screen currentScreen() const { return _currentScreen; }
+    const Installer& installer() const { return _installer; }
+
+    // The displayed property texts are converted once and kept by default;
+    // off, they are converted anew every frame. What is shown is the same.
+    void setCaching(bool enabled) { _texts.setCaching(enabled); }
+
+    void startScreen(UIToolkit& toolkit);
+    void licenseScreen(UIToolkit& toolkit);
+    void installScreen(UIToolkit& toolkit);
+    void cancellingScreen(UIToolkit& toolkit);
+    void celebrationScreen(UIToolkit& toolkit);
+    void errorScreen(UIToolkit& toolkit);
+
+private:
+    class PropertyTexts {
+    public:
+        const std::string& get(std::string_view key);
+        void setCaching(bool enabled)
+        {
+            _caching = enabled;
+            _converted.clear();
+        }
+
+    private:
+        bool _caching = true;
+        std::map<std::string, std::string, std::less<>> _converted;
+    };
+
+    void describe(UIToolkit& toolkit);
+    // A cell's content: the property's text, word-wrapped.
+    ChildUI textCell(std::string_view key);
+
+    UIStyle::Palette _palette;
+    std::string _title;
+    Screen _currentScreen;
+    Installer _installer;
+    PropertyTexts _texts;
+};
