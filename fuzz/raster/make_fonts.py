@@ -160,7 +160,8 @@ def build_font(glyphs, advances, cmap, units=1000, ascender=800, descender=-200,
     else:
         loca = b"".join(struct.pack(">H", o // 2) for o in offsets)
     metrics = len(glyphs) if metrics is None else metrics
-    bearings = bearings or [0] * len(glyphs)
+    # Real fonts give each glyph its xMin as left side bearing.
+    bearings = bearings or [struct.unpack(">h", g[2:4])[0] if len(g) >= 4 else 0 for g in glyphs]
     hmtx = b"".join(struct.pack(">Hh", advances[i], bearings[i]) for i in range(metrics))
     hmtx += b"".join(struct.pack(">h", bearings[i]) for i in range(metrics, len(glyphs)))
     head = struct.pack(">IIIIHH", 0x00010000, 0, 0, 0x5F0F3CF5, 0, units) + b"\0" * 16
@@ -233,7 +234,7 @@ def fonts():
     glyphs[4] = composite_glyph([(4, 10, 10, None, 0), (1, 0, 0, None, 0)])
     yield "self_reference", build_font(glyphs, ADVANCES, cmap_table([(3, 1, f4)]))
     glyphs = base_glyphs()
-    glyphs[3] = glyphs[3][:-3]
+    glyphs[3] = glyphs[3][:10] + struct.pack(">H", 65000) + glyphs[3][12:]
     yield "cut_outline", build_font(glyphs, ADVANCES, cmap_table([(3, 1, f4)]))
     glyphs = base_glyphs()
     glyphs[3] = struct.pack(">hhhhh", 2, 0, 0, 600, 520) + struct.pack(">HH", 2, 1) + glyphs[3][12:]
