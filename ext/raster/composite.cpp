@@ -1,4 +1,6 @@
 // Compositing a shape's coverage, through the clip, into the image.
+#include <algorithm>
+
 #include "raster/canvas.h"
 #include "raster/color_math.h"
 #include "raster/run_walk.h"
@@ -27,6 +29,17 @@ void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, p
     };
     if (brush.type == paint_brush::color || brush.colors.empty()) {
         rgba source = scaled(paint_pixel({}, brush));
+        // Exact shortcuts for the spans inside opaque shapes, which fills and
+        // clears consist of mostly: the blend reduces to a copy.
+        bool opaque_inside = source.a == 1.0f && clip == 1.0f;
+        if (opaque_inside && (global_composite_operation == source_over || global_composite_operation == source_copy)) {
+            std::fill(pixel + x0, pixel + x1, source);
+            return;
+        }
+        if (opaque_inside && global_composite_operation == destination_out) {
+            std::fill(pixel + x0, pixel + x1, rgba{});
+            return;
+        }
         for (int x = x0; x < x1; ++x)
             blend_pixel(pixel[x], source, clip, global_composite_operation);
         return;

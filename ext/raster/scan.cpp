@@ -1,7 +1,9 @@
 // Scan conversion into sparse runs of exact-area coverage, and clipping by
 // multiplying such coverages.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "raster/canvas.h"
 #include "raster/vector_math.h"
@@ -42,6 +44,52 @@ bool run_before(pixel_run const& a, pixel_run const& b) {
     return std::fabs(a.delta) < std::fabs(b.delta);
 }
 
+// Sorts by (y, x, |delta|): a radix sort on the pixel position, skipping
+// digits that all runs share, then the few runs at the same pixel by |delta|.
+// Text produces thousands of runs, where comparison sorting would dominate
+// the whole drawing.
+void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
+    size_t count = runs.size();
+    if (count < 64) {
+        std::sort(runs.begin(), runs.end(), run_before);
+        return;
+    }
+    // The key packs y above x in as few bits as the area needs, so that
+    // small canvases take fewer passes.
+    int x_bits = std::bit_width(static_cast<unsigned>(limit_x));
+    int key_bits = x_bits + std::bit_width(static_cast<unsigned>(limit_y));
+    int passes = (key_bits + 7) / 8;
+    auto key = [x_bits](pixel_run const& run) { return (uint32_t{run.y} << x_bits) | run.x; };
+    std::vector<uint32_t> histogram(static_cast<size_t>(passes) * 256, 0);
+    for (pixel_run const& run : runs)
+        for (int digit = 0; digit < passes; ++digit)
+            ++histogram[digit * 256 + ((key(run) >> (8 * digit)) & 255)];
+    pixel_runs spare(count);
+    pixel_run* from = runs.data();
+    pixel_run* to = spare.data();
+    for (int digit = 0; digit < passes; ++digit) {
+        uint32_t* buckets = &histogram[digit * 256];
+        if (*std::max_element(buckets, buckets + 256) == count)
+            continue;
+        uint32_t offset = 0;
+        for (int b = 0; b < 256; ++b) {
+            uint32_t size = buckets[b];
+            buckets[b] = offset;
+            offset += size;
+        }
+        for (size_t i = 0; i < count; ++i)
+            to[buckets[(key(from[i]) >> (8 * digit)) & 255]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != runs.data())
+        std::copy(from, from + count, runs.data());
+    for (size_t i = 1; i < count; ++i)
+        for (size_t j = i; j > 0 && runs[j - 1].x == runs[j].x && runs[j - 1].y == runs[j].y &&
+                           std::fabs(runs[j - 1].delta) > std::fabs(runs[j].delta);
+             --j)
+            std::swap(runs[j - 1], runs[j]);
+}
+
 // Sums runs at the same pixel and drops those that cancel; `runs` is sorted.
 void merge_runs(pixel_runs& runs) {
     size_t kept = 0;
@@ -75,17 +123,24 @@ void canvas::lines_to_runs(xy offset, int padding) {
             polygon.push_back(point);
         }
         first += subpath.count;
-        if (!finite)
+        if (!finite || polygon.empty())
             continue;
-        clip_polygon(polygon, clipped, [](xy p) { return p.x; });
-        clip_polygon(clipped, polygon, [](xy p) { return p.y; });
-        clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
-        clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        // Clipping leaves a polygon that lies wholly inside unchanged.
+        auto [low_x, high_x] = std::minmax_element(polygon.begin(), polygon.end(),
+                                                   [](xy a, xy b) { return a.x < b.x; });
+        auto [low_y, high_y] = std::minmax_element(polygon.begin(), polygon.end(),
+                                                   [](xy a, xy b) { return a.y < b.y; });
+        if (low_x->x < 0.0f || low_y->y < 0.0f || high_x->x > right || high_y->y > bottom) {
+            clip_polygon(polygon, clipped, [](xy p) { return p.x; });
+            clip_polygon(clipped, polygon, [](xy p) { return p.y; });
+            clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
+            clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        }
         for (size_t i = 0; i < polygon.size(); ++i)
             add_runs(polygon[i], polygon[(i + 1) % polygon.size()], limit_x, limit_y);
     }
     scratch.points.clear();
-    std::sort(runs.begin(), runs.end(), run_before);
+    sort_runs(runs, limit_x, limit_y);
     merge_runs(runs);
 }
 

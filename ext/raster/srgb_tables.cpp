@@ -9,8 +9,6 @@ namespace raster {
 
 namespace {
 
-constexpr int bayer_matrix[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-
 int reference_byte(float value, float threshold) {
     return static_cast<int>(linear_to_srgb(value) * 255.0f + threshold);
 }
@@ -54,10 +52,6 @@ float const* srgb_byte_to_linear() {
     }();
     return table;
 }
-
-int bayer_index(long x, long y) { return bayer_matrix[y & 3][x & 3]; }
-
-float bayer_threshold(int index) { return static_cast<float>(2 * index + 1) / 32.0f; }
 
 srgb_quantiser const& srgb_quantiser::instance() {
     static srgb_quantiser const quantiser;

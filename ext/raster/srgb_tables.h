@@ -10,8 +10,12 @@ float const* srgb_byte_to_linear();
 
 // The ordered-dither index k (0..15) of a pixel position in the 4 x 4 Bayer
 // matrix; its threshold is (2k + 1) / 32.
-int bayer_index(long x, long y);
-float bayer_threshold(int index);
+inline int bayer_index(long x, long y) {
+    constexpr int matrix[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    return matrix[y & 3][x & 3];
+}
+
+inline float bayer_threshold(int index) { return static_cast<float>(2 * index + 1) / 32.0f; }
 
 // Quantises linear values to dithered sRGB bytes, giving exactly
 // int(linear_to_srgb(value) * 255 + threshold) without evaluating pow: for

@@ -11,23 +11,32 @@ void canvas::get_image_data(unsigned char* image, int width, int height, int str
     if (!image || width < 1 || height < 1)
         return;
     srgb_quantiser const& quantiser = srgb_quantiser::instance();
+    // Output columns [first, last) fall inside the canvas; the rest are zero.
+    long first = std::clamp(-static_cast<long>(x), 0L, static_cast<long>(width));
+    long last = std::clamp(static_cast<long>(size_x) - x, first, static_cast<long>(width));
     for (int j = 0; j < height; ++j) {
         unsigned char* out = image + static_cast<std::ptrdiff_t>(j) * stride;
         long row = static_cast<long>(y) + j;
-        for (int i = 0; i < width; ++i, out += 4) {
-            long column = static_cast<long>(x) + i;
-            out[0] = out[1] = out[2] = out[3] = 0;
-            if (row < 0 || row >= size_y || column < 0 || column >= size_x)
+        if (row < 0 || row >= size_y) {
+            std::fill(out, out + 4 * static_cast<size_t>(width), 0);
+            continue;
+        }
+        std::fill(out, out + 4 * first, 0);
+        std::fill(out + 4 * last, out + 4 * static_cast<size_t>(width), 0);
+        rgba const* pixels = bitmap + row * size_x + x;
+        for (long i = first; i < last; ++i) {
+            rgba const& pixel = pixels[i];
+            unsigned char* o = out + 4 * i;
+            if (!(pixel.a >= min_coverage)) {
+                o[0] = o[1] = o[2] = o[3] = 0;
                 continue;
-            rgba const& pixel = bitmap[row * size_x + column];
-            if (!(pixel.a >= min_coverage))
-                continue;
-            int threshold = bayer_index(column, row);
+            }
+            int threshold = bayer_index(x + i, row);
             float unpremultiply = 1.0f / pixel.a;
-            out[0] = quantiser.encode(pixel.r * unpremultiply, threshold);
-            out[1] = quantiser.encode(pixel.g * unpremultiply, threshold);
-            out[2] = quantiser.encode(pixel.b * unpremultiply, threshold);
-            out[3] = srgb_quantiser::encode_alpha(pixel.a, threshold);
+            o[0] = quantiser.encode(pixel.r * unpremultiply, threshold);
+            o[1] = quantiser.encode(pixel.g * unpremultiply, threshold);
+            o[2] = quantiser.encode(pixel.b * unpremultiply, threshold);
+            o[3] = srgb_quantiser::encode_alpha(pixel.a, threshold);
         }
     }
 }
