@@ -28,7 +28,7 @@ void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, p
         return rgba{color.r * weight, color.g * weight, color.b * weight, color.a * weight};
     };
     if (brush.type == paint_brush::color || brush.colors.empty()) {
-        rgba source = scaled(paint_pixel({}, brush));
+        rgba source = brush.colors.empty() ? rgba{} : scaled(brush.colors.front());
         // Exact shortcuts for the spans inside opaque shapes, which fills and
         // clears consist of mostly: the blend reduces to a copy.
         bool opaque_inside = source.a == 1.0f && clip == 1.0f;

@@ -161,7 +161,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
     double slope = (x1 - x0) / (y1 - y0);
     // A run left of the visible area acts on its first column; one right of
     // it acts on no visible pixel.
-    auto emit = [&](int x, int y, double delta) {
+    auto emit = [&](int x, int y, double delta) __attribute__((always_inline)) {
         if (x <= limit_x && delta != 0.0)
             runs.push_back({static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y),
                             static_cast<float>(delta) * sign});
