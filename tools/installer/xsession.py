@@ -1,0 +1,210 @@
+"""Drives the installer's window on an X display with real X input.
+
+Used by scripts/run (a walk through every screen with screenshots) and by the
+end-to-end test. Needs Xvfb (when there is no DISPLAY), xdotool and
+ImageMagick's import; only the standard library otherwise.
+"""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import zlib
+
+WINDOW_TITLE = "Velliphon"
+WIDTH, HEIGHT = 500, 350
+
+# Where the buttons sit in the 500 x 350 window.
+NEXT = (365, 309)        # also "Install", the right one of two buttons
+LEFT_EXIT = (134, 309)   # "Exit" beside Next or Install
+SINGLE = (250, 309)      # the one button of the install, cancelling and error screens
+CELEBRATE_EXIT = (250, 322)
+REST = (499, 349)        # hovers nothing
+
+
+class Display:
+    """The current DISPLAY, or a private Xvfb started for as long as this lives."""
+
+    def __init__(self):
+        self._server = None
+        self.name = os.environ.get("DISPLAY")
+        if self.name:
+            return
+        read, write = os.pipe()
+        self._server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            number = f.readline().strip()
+        if not number:
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number
+
+    def env(self):
+        return {"DISPLAY": self.name}
+
+    def close(self):
+        if self._server:
+            self._server.terminate()
+            self._server.wait()
+            self._server = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+def run_x(display, *args, check=True):
+    env = dict(os.environ, DISPLAY=display.name)
+    return subprocess.run(list(args), env=env, check=check, capture_output=True, text=True).stdout
+
+
+def find_window(display, timeout=20.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        ids = run_x(display, "xdotool", "search", "--name", WINDOW_TITLE, check=False).split()
+        if ids:
+            return ids[0]
+        time.sleep(0.05)
+    raise RuntimeError("the installer's window did not appear")
+
+
+def window_exists(display, window):
+    return subprocess.run(["xdotool", "getwindowname", window], env=dict(os.environ, DISPLAY=display.name),
+                          capture_output=True).returncode == 0
+
+
+def click(display, window, point):
+    x, y = point
+    run_x(display, "xdotool", "mousemove", "--window", window, str(x), str(y))
+    time.sleep(0.1)  # the UI core sees the pointer arrive before the press
+    # Held like a person's click: the window samples the buttons once a frame.
+    run_x(display, "xdotool", "mousedown", "1")
+    time.sleep(0.3)
+    run_x(display, "xdotool", "mouseup", "1")
+    time.sleep(0.1)
+
+
+def rest_pointer(display, window):
+    run_x(display, "xdotool", "mousemove", "--window", window, *map(str, REST))
+    time.sleep(0.2)
+
+
+def shift_return(display):
+    """Shift+Return as a person types it: Shift held over several frames."""
+    run_x(display, "xdotool", "keydown", "shift")
+    time.sleep(0.15)
+    run_x(display, "xdotool", "key", "Return")
+    time.sleep(0.15)
+    run_x(display, "xdotool", "keyup", "shift")
+    time.sleep(0.15)
+
+
+def save_screenshot(display, window, path):
+    run_x(display, "import", "-window", window, path)
+
+
+def window_rgb(display, window):
+    """The window's pixels as RGB bytes, row by row."""
+    env = dict(os.environ, DISPLAY=display.name)
+    return subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"], env=env, check=True,
+                          capture_output=True).stdout
+
+
+def png_rgb(path):
+    """RGB bytes of an 8-bit RGB or RGBA PNG without interlacing."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pos, idat, width, height, channels = 8, b"", 0, 0, 0
+    while pos < len(data):
+        length = int.from_bytes(data[pos:pos + 4], "big")
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            width, height = int.from_bytes(body[0:4], "big"), int.from_bytes(body[4:8], "big")
+            channels = {2: 3, 6: 4}[body[9]]
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw, stride = zlib.decompress(idat), width * channels
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - channels] if i >= channels else 0
+            b = previous[i]
+            c = previous[i - channels] if i >= channels else 0
+            if kind == 1:
+                line[i] = (line[i] + a) & 255
+            elif kind == 2:
+                line[i] = (line[i] + b) & 255
+            elif kind == 3:
+                line[i] = (line[i] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(bytes(line))
+        previous = line
+    pixels = b"".join(rows)
+    if channels == 3:
+        return pixels
+    return bytes(b for i, b in enumerate(pixels) if i % 4 != 3)
+
+
+def wait_for_screen(display, window, golden_path, timeout=20.0):
+    """Waits until the window shows exactly the golden picture (pointer at rest)."""
+    want = png_rgb(golden_path)
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if window_rgb(display, window) == want:
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def click_through(display, window, point, golden_path, attempts=3):
+    """Clicks until the window shows the golden picture: on a busy machine a
+    frame can take longer than a click, and the window then misses it."""
+    for _ in range(attempts):
+        click(display, window, point)
+        rest_pointer(display, window)
+        if wait_for_screen(display, window, golden_path, timeout=5.0):
+            return True
+    return False
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def scratch_home():
+    """A temporary home folder that an unprivileged user may write."""
+    home = tempfile.mkdtemp(prefix="installer-home-")
+    os.chmod(home, 0o777)
+    return home
+
+
+def as_nobody(command):
+    """The command run as the unprivileged user nobody when we are root."""
+    if os.geteuid() != 0:
+        return command
+    return ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"] + command
+
+
+def start_installer(display, installer, home, stdout=subprocess.PIPE):
+    env = {"DISPLAY": display.name, "HOME": home, "PATH": os.environ.get("PATH", "/usr/bin:/bin")}
+    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+        if name in os.environ:
+            env[name] = os.environ[name]
+    return subprocess.Popen(as_nobody([installer]), env=env, stdout=stdout, stderr=subprocess.PIPE, cwd=home)
+
+
+def remove_home(home):
+    shutil.rmtree(home, ignore_errors=True)
