@@ -5,7 +5,6 @@ home is a temporary folder.
 usage: e2e_test.py INSTALLER CLOSE_WINDOW_HELPER BUNDLE_FOLDER GOLDEN_FOLDER
 """
 
-import fcntl
 import filecmp
 import os
 import sys
@@ -117,15 +116,7 @@ def a_file_in_the_way_shows_the_error(display):
 def closing_during_the_job_waits_for_it(display):
     # The job's failure report goes to a full pipe, so the job waits there
     # until the test reads: the window can be closed while the job runs.
-    read, write = os.pipe()
-    fcntl.fcntl(write, fcntl.F_SETFL, os.O_NONBLOCK)
-    filler = 0
-    try:
-        while True:
-            filler += os.write(write, b"x" * 4096)
-    except BlockingIOError:
-        pass
-    fcntl.fcntl(write, fcntl.F_SETFL, 0)
+    read, write, filler = xs.full_pipe()
     s = Session(display, stdout=write)
     os.makedirs(s.vst3)
     with open(os.path.join(s.vst3, "Velliphon.vst3"), "w") as f:
@@ -143,12 +134,7 @@ def closing_during_the_job_waits_for_it(display):
         expect(not xs.window_exists(display, s.window), "the window goes at once")
         time.sleep(0.5)
         expect(s.process.poll() is None, "the process stays while the job runs")
-        output = b""
-        while True:
-            chunk = os.read(read, 65536)
-            if not chunk:
-                break
-            output += chunk
+        output = xs.drain(read)
         s.process.wait(timeout=20)
         expect(s.process.returncode == 0, f"exit status {s.process.returncode}")
         expect(b"Failed to extract file: " in output[filler:], "the job's report")

@@ -178,6 +178,42 @@ def click_through(display, window, point, golden_path, attempts=3):
     return False
 
 
+def full_pipe():
+    """A pipe whose buffer is already full: whoever writes to it waits until
+    the reader drains it. Returns (read end, write end, bytes of filler)."""
+    read, write = os.pipe()
+    os.set_blocking(write, False)
+    filler = 0
+    try:
+        while True:
+            filler += os.write(write, b"x" * 4096)
+    except BlockingIOError:
+        pass
+    os.set_blocking(write, True)
+    return read, write, filler
+
+
+def drain(read):
+    """Everything written to the pipe until its last writer closes it."""
+    output = b""
+    while True:
+        chunk = os.read(read, 65536)
+        if not chunk:
+            return output
+        output += chunk
+
+
+def read_until(read, marker):
+    """Reads from the pipe until the marker has come through."""
+    output = b""
+    while marker not in output:
+        chunk = os.read(read, 65536)
+        if not chunk:
+            break
+        output += chunk
+    return output
+
+
 def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -203,7 +239,7 @@ def start_installer(display, installer, home, stdout=subprocess.PIPE):
     for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
         if name in os.environ:
             env[name] = os.environ[name]
-    return subprocess.Popen(as_nobody([installer]), env=env, stdout=stdout, stderr=subprocess.PIPE, cwd=home)
+    return subprocess.Popen(as_nobody([os.path.abspath(installer)]), env=env, stdout=stdout, stderr=subprocess.PIPE, cwd=home)
 
 
 def remove_home(home):
