@@ -1,0 +1,126 @@
+// The application window on the window layer's private Xvfb, with real X input.
+// Xlib names a typedef Font, as does our text interface: Xlib's is renamed
+// for this file, which uses neither.
+#define Font XlibFont
+#include "../window/window_test.h"
+
+#include <X11/keysym.h>
+#undef Font
+
+#include <functional>
+#include <memory>
+
+#include "ui/app.h"
+#include "ui/debugdialog.h"
+#include "ui/widgets.h"
+#include "ui_harness.h"
+
+namespace {
+
+// A root window in a known colour holding one button that fills it.
+struct ButtonScreen : UIRendererDelegate {
+    std::shared_ptr<FakeFont> font = std::make_shared<FakeFont>();
+    UIContext seen{};
+    int frames = 0;
+    int pressedInFrame = -1;
+    int presses = 0;
+
+    void render(UIContext& context) override {
+        seen = context;
+        ++frames;
+        UIStyle style(context.ctx);
+        style.font(font).color(GUI_COLOR_WINDOWBG, Color::ACCENT);
+        UIToolkit toolkit(context);
+        toolkit.window(
+            "Root",
+            [this](UIToolkit& t) {
+                t.row(-1, {{UI::Spacer(), 1.0f},
+                           {UI::Button("Press",
+                                       [this] {
+                                           ++presses;
+                                           pressedInFrame = frames;
+                                       }),
+                            1.0f}});
+            },
+            GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
+    }
+};
+
+class AppWindowTest : public WindowTest {
+protected:
+    ButtonScreen screen;
+    const UIIconSet icons = whiteIcons(18);
+    std::unique_ptr<AppWindow> app;
+
+    void SetUp() override {
+        WindowTest::SetUp();
+        app = std::make_unique<AppWindow>(200, 100, "AppWindow test", SURF_RESIZE, icons, screen);
+        ASSERT_TRUE(renderUntil([&] {
+            Window focus;
+            int revert;
+            XGetInputFocus(x, &focus, &revert);
+            return focus == xwindow(app->win.surfHandle()) && attributes(app->win.surfHandle()).map_state == IsViewable;
+        })) << "the window was not shown with the focus";
+    }
+
+    void TearDown() override {
+        app.reset();
+        WindowTest::TearDown();
+    }
+
+    bool renderUntil(const std::function<bool()>& condition, int maxFrames = 300) {
+        for (int frame = 0; frame < maxFrames; ++frame) {
+            app->render();
+            XSync(x, False);
+            if (condition()) return true;
+            usleep(2000);
+        }
+        return false;
+    }
+
+    void renderFrames(int n) {
+        renderUntil([] { return false; }, n);
+    }
+};
+
+}  // namespace
+
+TEST_F(AppWindowTest, FramesDescribeTheWholeWindowAndPresentIt) {
+    EXPECT_EQ(app->win.backingScale(), 1.0f);
+    EXPECT_EQ(screen.seen.ctx, &app->ctx);
+    EXPECT_EQ(screen.seen.width, 200);
+    EXPECT_EQ(screen.seen.height, 100);
+    EXPECT_EQ(icons.close.use_count(), 2);  // the window keeps a copy of the set
+    EXPECT_FALSE(app->closed());
+    // Below the title bar, left of the button, the root window's background.
+    EXPECT_TRUE(renderUntil([&] { return pixel(app->win.surfHandle(), 20, 80) == packed(Color::ACCENT); }));
+}
+
+TEST_F(AppWindowTest, RealClickPressesTheButtonOnce) {
+    moveMouse(rootX(app->win.surfHandle()) + 150, rootY(app->win.surfHandle()) + 60);
+    renderFrames(5);
+    button(1, true);
+    renderFrames(5);
+    button(1, false);
+    renderFrames(5);
+    EXPECT_EQ(screen.presses, 1);
+}
+
+TEST_F(AppWindowTest, ShiftReturnTogglesTheDebugOverlay) {
+    const bool before = debugDialog.visible();
+    key(XK_Shift_L, true);
+    renderFrames(3);
+    // Held for a few frames: a press and release within one update is not seen as a press.
+    key(XK_Return, true);
+    EXPECT_TRUE(renderUntil([&] { return debugDialog.visible() != before; }, 20));
+    key(XK_Return, false);
+    key(XK_Shift_L, false);
+    renderFrames(3);
+    EXPECT_NE(debugDialog.visible(), before);
+}
+
+TEST_F(AppWindowTest, ClosingIsReportedOnce) {
+    requestClose(app->win.surfHandle());
+    EXPECT_TRUE(renderUntil([&] { return app->closed(); }, 50));
+    EXPECT_FALSE(app->closed());
+}
