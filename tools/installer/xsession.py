@@ -109,9 +109,10 @@ def save_screenshot(display, window, path):
 
 
 def window_rgb(display, window):
-    """The window's pixels as RGB bytes, row by row."""
+    """The window's pixels as RGB bytes, row by row; empty when it cannot be grabbed."""
     env = dict(os.environ, DISPLAY=display.name)
-    return subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"], env=env, check=True,
+    # Empty while the window is not mapped yet.
+    return subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"], env=env,
                           capture_output=True).stdout
 
 
