@@ -205,6 +205,17 @@ TEST(Paint, ImageDrawnOneToOneKeepsItsPixels) {
     EXPECT_EQ(canvas_probe::alpha(image, 1, 3), 0.0f);
 }
 
+TEST(Paint, NegativeTargetSizeMirrorsTheImage) {
+    unsigned char source[4 * 1 * 4] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    canvas image(8, 1);
+    image.draw_image(source, 4, 1, 16, 6.0f, 0.0f, -4.0f, 1.0f);
+    unsigned char out[4 * 4];
+    image.get_image_data(out, 4, 1, 16, 2, 0);
+    for (int i = 0; i < 4; ++i)
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(out[4 * i + k], source[4 * (3 - i) + k]) << i;
+}
+
 TEST(Paint, RepeatingPatternTiles) {
     unsigned char checker[2 * 2 * 4] = {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255};
     canvas image(8, 8);

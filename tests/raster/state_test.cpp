@@ -146,6 +146,21 @@ TEST(State, SavesNestAndKeepTheFont) {
         image.save();
 }
 
+TEST(State, EmptyOrNegativeCanvasSizesDrawNothingSafely) {
+    for (auto [width, height] : {std::pair{0, 5}, std::pair{5, 0}, std::pair{-3, -3}}) {
+        canvas image(width, height);
+        image.fill_rectangle(0.0f, 0.0f, 10.0f, 10.0f);
+        image.set_shadow_color(0.0f, 0.0f, 0.0f, 1.0f);
+        image.set_shadow_blur(3.0f);
+        image.arc(2.0f, 2.0f, 2.0f, 0.0f, 7.0f);
+        image.fill();
+        image.clip();
+        unsigned char pixel[4] = {1, 2, 3, 4};
+        image.get_image_data(pixel, 1, 1, 4, 0, 0);
+        EXPECT_EQ(pixel[3], 0);
+    }
+}
+
 TEST(State, InvalidStyleArgumentsAreIgnored) {
     canvas image(40, 8);
     image.set_line_width(2.0f);
