@@ -64,6 +64,7 @@ srgb_quantiser::srgb_quantiser() {
         breakpoints[t][0] = 0.0f;
         for (int byte = 1; byte < 256; ++byte)
             breakpoints[t][byte] = first_reaching(byte, threshold);
+        breakpoints[t][256] = 2.0f;
         int byte = 0;
         for (int step = 0; step <= coarse_steps; ++step) {
             float value = static_cast<float>(step) / coarse_steps;

@@ -32,9 +32,10 @@ public:
             value = 1.0f;
         int coarse = static_cast<int>(value * coarse_steps);
         int byte = start[threshold][coarse];
-        float const* next = breakpoints[threshold];
-        while (byte < 255 && value >= next[byte + 1])
-            ++byte;
+        // The encoding rises by less than one byte over a coarse step (its
+        // steepest slope, 12.92 x 255 near zero, gives 0.8), so at most one
+        // breakpoint lies between the step's start and the value.
+        byte += value >= breakpoints[threshold][byte + 1];
         return static_cast<unsigned char>(byte);
     }
     // Alpha is stored linearly: only the dither applies.
@@ -45,8 +46,9 @@ public:
 private:
     static constexpr int coarse_steps = 4096;
     srgb_quantiser();
-    // breakpoints[t][k]: the smallest value giving byte k or more; [t][0] = 0.
-    float breakpoints[16][256];
+    // breakpoints[t][k]: the smallest value giving byte k or more; [t][0] = 0
+    // and [t][256], beyond every value, ends the search.
+    float breakpoints[16][257];
     unsigned char start[16][coarse_steps + 1];
 };
 
