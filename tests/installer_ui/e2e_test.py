@@ -163,7 +163,7 @@ def shift_return_toggles_the_debug_dialog(display):
         time.sleep(0.3)
         expect(xs.window_rgb(display, s.window) != start, "the dialog shows")
         xs.shift_return(display)
-        expect(xs.wait_for_screen(display, s.window, golden("start"), timeout=5), "the dialog hides again")
+        expect(xs.wait_for_screen(display, s.window, golden("start"), timeout=10), "the dialog hides again")
         xs.click(display, s.window, xs.LEFT_EXIT)
         status, _, err = finish(s.process)
         expect(status == 0, f"exit status {status}: {err}")
@@ -172,6 +172,12 @@ def shift_return_toggles_the_debug_dialog(display):
 
 
 def main():
+    # Closing the window closes the last display connection, and Mesa then
+    # unloads its driver, leaving the driver's one-time allocations
+    # unreachable: LeakSanitizer would report them. Leaks of our own code are
+    # checked by the in-process tests.
+    if "ASAN_OPTIONS" in os.environ:
+        os.environ["ASAN_OPTIONS"] += ":detect_leaks=0"
     cases = [installs_the_bundle_and_exits, a_file_in_the_way_shows_the_error,
              closing_during_the_job_waits_for_it, closing_after_cancel_ends_promptly,
              shift_return_toggles_the_debug_dialog]

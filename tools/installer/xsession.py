@@ -97,11 +97,11 @@ def rest_pointer(display, window):
 def shift_return(display):
     """Shift+Return as a person types it: Shift held over several frames."""
     run_x(display, "xdotool", "keydown", "shift")
-    time.sleep(0.15)
+    time.sleep(0.4)
     run_x(display, "xdotool", "key", "Return")
-    time.sleep(0.15)
+    time.sleep(0.4)
     run_x(display, "xdotool", "keyup", "shift")
-    time.sleep(0.15)
+    time.sleep(0.2)
 
 
 def save_screenshot(display, window, path):
