@@ -21,7 +21,7 @@ def main():
         began = time.monotonic()
         process = xs.start_installer(display, installer, home)
         try:
-            window = xs.find_window(display, timeout=30)
+            window = xs.find_window(display, process)
             mapped = time.monotonic() - began
             # The pointer is outside the window, so the first frame is the golden one.
             while xs.window_rgb(display, window) != start_picture:

@@ -59,7 +59,7 @@ class Session:
         import subprocess
         self.process = xs.start_installer(self.display, INSTALLER, self.home,
                                           stdout=self._stdout if self._stdout is not None else subprocess.PIPE)
-        self.window = xs.find_window(self.display)
+        self.window = xs.find_window(self.display, self.process)
         show(self.display, self.window, "start")
         return self
 

@@ -26,7 +26,7 @@ class Walk:
 
     def start(self, home, stdout=None):
         process = xs.start_installer(self.display, self.installer, home, stdout=stdout)
-        window = xs.find_window(self.display)
+        window = xs.find_window(self.display, process)
         xs.rest_pointer(self.display, window)
         self.expect(window, "start")
         return process, window

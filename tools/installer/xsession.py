@@ -63,12 +63,15 @@ def run_x(display, *args, check=True):
     return subprocess.run(list(args), env=env, check=check, capture_output=True, text=True).stdout
 
 
-def find_window(display, timeout=20.0):
+def find_window(display, process=None, timeout=60.0):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         ids = run_x(display, "xdotool", "search", "--name", WINDOW_TITLE, check=False).split()
         if ids:
             return ids[0]
+        if process is not None and process.poll() is not None:
+            err = process.stderr.read().decode(errors="replace") if process.stderr else ""
+            raise RuntimeError(f"the installer ended with status {process.returncode} before its window appeared: {err}")
         time.sleep(0.05)
     raise RuntimeError("the installer's window did not appear")
 
@@ -185,11 +188,13 @@ def full_pipe():
     read, write = os.pipe()
     os.set_blocking(write, False)
     filler = 0
-    try:
-        while True:
-            filler += os.write(write, b"x" * 4096)
-    except BlockingIOError:
-        pass
+    # Writes up to a page are all or nothing, so the last few bytes go singly.
+    for chunk in (b"x" * 4096, b"x"):
+        try:
+            while True:
+                filler += os.write(write, chunk)
+        except BlockingIOError:
+            pass
     os.set_blocking(write, True)
     return read, write, filler
 
