@@ -118,9 +118,3 @@ TEST_F(AppWindowTest, ShiftReturnTogglesTheDebugOverlay) {
     renderFrames(3);
     EXPECT_NE(debugDialog.visible(), before);
 }
-
-TEST_F(AppWindowTest, ClosingIsReportedOnce) {
-    requestClose(app->win.surfHandle());
-    EXPECT_TRUE(renderUntil([&] { return app->closed(); }, 50));
-    EXPECT_FALSE(app->closed());
-}

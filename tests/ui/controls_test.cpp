@@ -40,18 +40,6 @@ TEST(Interactions, VerticalDragSweepsTheValueWithinItsRange) {
     upDownDragInteraction(dragBy(-75), nullptr, rect);
 }
 
-TEST(Interactions, ClickCallsOnPressOnly) {
-    int clicks = 0;
-    const auto click = clickInteraction([&] { ++clicks; });
-    UIToolkit::InputState in;
-    click(in, nullptr, geo::Rect());
-    EXPECT_EQ(clicks, 0);
-    in.leftMousePressed = true;
-    click(in, nullptr, geo::Rect());
-    EXPECT_EQ(clicks, 1);
-    EXPECT_THROW(clickInteraction({})(in, nullptr, geo::Rect()), std::bad_function_call);
-}
-
 namespace {
 
 // A 3 x 2 sheet of 4 x 4 cels; cel (column c, row r) is coloured (c, r, 0).
@@ -82,16 +70,6 @@ TEST(SpriteTest, IndexIsClampedAndFollowsTheStripDirection) {
     const IndexedSprite column{sheet, geo::Point{}, IndexedSprite::Column, 2, 1};
     EXPECT_EQ(drawnFrame(column, 1), (SPixel{2, 1, 0, 255}));
     EXPECT_EQ(drawnFrame(column, 9), (SPixel{2, 1, 0, 255}));
-}
-
-TEST(SpriteTest, OriginShiftsTheCel) {
-    const SpriteSheet sheet = makeSheet();
-    const IndexedSprite sprite{sheet, geo::Point{2.7f, 1.0f}, IndexedSprite::Row, 0, 2};
-    Bitmap target(10, 10, 1.0f);
-    sprite.draw(target, 0, 5, 5);
-    EXPECT_EQ(surfGet(target.surfHandle(), 3, 4).a, 255);
-    EXPECT_EQ(surfGet(target.surfHandle(), 2, 4).a, 0);
-    EXPECT_EQ(surfGet(target.surfHandle(), 3, 3).a, 0);
 }
 
 namespace {

@@ -30,13 +30,13 @@ struct FakeInput : WindowInput {
     }
 };
 
-struct InputTest : ::testing::Test {
+struct InputBridgeTest : ::testing::Test {
     std::unique_ptr<gui_Context> ctx = std::make_unique<gui_Context>();
     FakeInput input;
     MouseBridge mouse;
     KeyboardBridge keys;
 
-    InputTest() { gui_init(ctx.get()); }
+    InputBridgeTest() { gui_init(ctx.get()); }
 
     // The UI core's per-frame bits, cleared as gui_end would.
     void endFrame() {
@@ -48,7 +48,7 @@ struct InputTest : ::testing::Test {
 
 }  // namespace
 
-TEST_F(InputTest, ButtonChangesReachTheCoreOneFrameLate) {
+TEST_F(InputBridgeTest, ButtonChangesReachTheCoreOneFrameLate) {
     input.x = 10;
     input.y = 20;
     input.buttons = 1;  // frame N: the window layer sees the press
@@ -73,14 +73,14 @@ TEST_F(InputTest, ButtonChangesReachTheCoreOneFrameLate) {
     EXPECT_EQ(ctx->mouse_down, 0);
 }
 
-TEST_F(InputTest, ButtonBitsPassUnchanged) {
+TEST_F(InputBridgeTest, ButtonBitsPassUnchanged) {
     input.buttons = 4;  // the physical right button
     mouse.process(ctx.get(), input);
     mouse.process(ctx.get(), input);
     EXPECT_EQ(ctx->mouse_down, GUI_MOUSE_MIDDLE);
 }
 
-TEST_F(InputTest, StillMouseSendsNothing) {
+TEST_F(InputBridgeTest, StillMouseSendsNothing) {
     input.x = 5;
     input.y = 6;
     mouse.process(ctx.get(), input);
@@ -94,7 +94,7 @@ TEST_F(InputTest, StillMouseSendsNothing) {
     EXPECT_EQ(ctx->mouse_pos.y, 6);
 }
 
-TEST_F(InputTest, HeldKeyIsSentDownOnlyInItsFirstFrame) {
+TEST_F(InputBridgeTest, HeldKeyIsSentDownOnlyInItsFirstFrame) {
     // First frame: nothing held, so every key reads as up, which differs from
     // the initial zero and is sent once.
     EXPECT_TRUE(keys.process(ctx.get(), input));
@@ -119,7 +119,7 @@ TEST_F(InputTest, HeldKeyIsSentDownOnlyInItsFirstFrame) {
     EXPECT_EQ(ctx->key_down, 0);
 }
 
-TEST_F(InputTest, ShiftReturnArriveTogether) {
+TEST_F(InputBridgeTest, ShiftReturnArriveTogether) {
     keys.process(ctx.get(), input);
     endFrame();
     input.down = {SK_SHIFT};
@@ -132,7 +132,7 @@ TEST_F(InputTest, ShiftReturnArriveTogether) {
     EXPECT_EQ(ctx->key_down, GUI_KEY_RETURN | GUI_KEY_SHIFT);
 }
 
-TEST_F(InputTest, TypedCharactersWaitForAFrameWithoutKeyEvents) {
+TEST_F(InputBridgeTest, TypedCharactersWaitForAFrameWithoutKeyEvents) {
     input.pendingChar = 'a';
     EXPECT_TRUE(keys.process(ctx.get(), input));  // first frame sends key-up bits
     EXPECT_EQ(input.charReads, 0);

@@ -41,7 +41,7 @@ void pushIcon(gui_Context* ctx, int id, gui_Rect r, SPixel c) {
     cmd->icon.color = Color(c);
 }
 
-bool samePixel(SPixel a, SPixel b) { return a == b; }
+bool same(SPixel a, SPixel b) { return a == b; }
 
 struct RendererTest : ::testing::Test {
     UIHarness ui;
@@ -71,7 +71,7 @@ TEST_F(RendererTest, FrameStartsFromOpaqueBlack) {
     surfClear(target.surfHandle(), SPixel{10, 20, 30, 40});
     surfClip(target.surfHandle(), 2, 2, 1, 1);
     renderInto(target);
-    for (int i = 0; i < 64; ++i) ASSERT_TRUE(samePixel(target.surfHandle()->pix[i], opaqueBlack)) << i;
+    for (int i = 0; i < 64; ++i) ASSERT_TRUE(same(target.surfHandle()->pix[i], opaqueBlack)) << i;
 }
 
 TEST_F(RendererTest, RectanglesScaleWithTheBackingScale) {
@@ -79,10 +79,10 @@ TEST_F(RendererTest, RectanglesScaleWithTheBackingScale) {
     delegate.describe = [&](UIContext& c) { pushRect(c.ctx, gui_rect(10, 10, 5, 5), red); };
     renderInto(target);
     Surf* s = target.surfHandle();
-    EXPECT_TRUE(samePixel(surfGet(s, 20, 20), red));
-    EXPECT_TRUE(samePixel(surfGet(s, 29, 29), red));
-    EXPECT_TRUE(samePixel(surfGet(s, 30, 30), opaqueBlack));
-    EXPECT_TRUE(samePixel(surfGet(s, 19, 20), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 20, 20), red));
+    EXPECT_TRUE(same(surfGet(s, 29, 29), red));
+    EXPECT_TRUE(same(surfGet(s, 30, 30), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 19, 20), opaqueBlack));
 }
 
 TEST_F(RendererTest, ClipsCoverEveryPixelTheyTouch) {
@@ -112,8 +112,8 @@ TEST_F(RendererTest, TextGoesToItsFontInUnitsAndANullFontIsSkipped) {
     EXPECT_EQ(other.drawn[0].text, "ab");
     EXPECT_EQ(other.drawn[0].x, 3);
     EXPECT_EQ(other.drawn[0].y, 4);
-    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 6, 8), blue));
-    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 30, 30), red));
+    EXPECT_TRUE(same(surfGet(target.surfHandle(), 6, 8), blue));
+    EXPECT_TRUE(same(surfGet(target.surfHandle(), 30, 30), red));
 }
 
 TEST_F(RendererTest, IconsAreCentredInTheirCellAndTinted) {
@@ -121,11 +121,11 @@ TEST_F(RendererTest, IconsAreCentredInTheirCellAndTinted) {
     delegate.describe = [&](UIContext& c) { pushIcon(c.ctx, GUI_ICON_CHECK, gui_rect(100, 50, 24, 24), blue); };
     renderInto(target);
     Surf* s = target.surfHandle();
-    EXPECT_TRUE(samePixel(surfGet(s, 103, 53), blue));
-    EXPECT_TRUE(samePixel(surfGet(s, 120, 70), blue));
-    EXPECT_TRUE(samePixel(surfGet(s, 102, 53), opaqueBlack));
-    EXPECT_TRUE(samePixel(surfGet(s, 103, 52), opaqueBlack));
-    EXPECT_TRUE(samePixel(surfGet(s, 121, 70), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 103, 53), blue));
+    EXPECT_TRUE(same(surfGet(s, 120, 70), blue));
+    EXPECT_TRUE(same(surfGet(s, 102, 53), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 103, 52), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 121, 70), opaqueBlack));
 }
 
 TEST_F(RendererTest, IconIdentifiersSelectTheSetInOrder) {
@@ -143,10 +143,10 @@ TEST_F(RendererTest, IconIdentifiersSelectTheSetInOrder) {
     for (int id = 1; id <= 4; ++id) {
         // Centred in a zero-size cell: the icon starts at x - n / 2.
         const int left = id * 20 - id / 2;
-        EXPECT_TRUE(samePixel(surfGet(s, left + id - 1, id - 1 - id / 2), red)) << id;
-        EXPECT_TRUE(samePixel(surfGet(s, left + id, 0), opaqueBlack)) << id;
+        EXPECT_TRUE(same(surfGet(s, left + id - 1, id - 1 - id / 2), red)) << id;
+        EXPECT_TRUE(same(surfGet(s, left + id, 0), opaqueBlack)) << id;
     }
-    EXPECT_TRUE(samePixel(surfGet(s, 5, 5), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 5, 5), opaqueBlack));
 }
 
 TEST_F(RendererTest, GenericDrawersRunWithTheTargetAndAreDestroyedAfterReplay) {
@@ -168,7 +168,7 @@ TEST_F(RendererTest, GenericDrawersRunWithTheTargetAndAreDestroyedAfterReplay) {
     EXPECT_EQ(*captured, 3);
     EXPECT_EQ(seen, geo::Rect(1.5f, 2, 3, 4));
     EXPECT_EQ(captured.use_count(), 1);
-    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 0, 0), red));
+    EXPECT_TRUE(same(surfGet(target.surfHandle(), 0, 0), red));
 }
 
 TEST_F(RendererTest, EmptyDrawerThrowsAndStillReleasesTheOtherCommands) {
@@ -194,25 +194,4 @@ TEST(RendererCallbacks, TextWidthMeasuresAtMostTheString) {
     EXPECT_EQ(ctx->text_width(handle, "hello", 50), 15);
     EXPECT_EQ(ctx->text_width(handle, "", -1), 0);
     EXPECT_EQ(ctx->text_height(handle), 11);
-}
-
-TEST(BitmapTest, CopiesShareThePixelsAndBlendOntoTargets) {
-    Bitmap source(2, 2, 1.0f);
-    surfClear(source.surfHandle(), red);
-    Bitmap copy = source;
-    EXPECT_EQ(copy.data(), source.data());
-    EXPECT_EQ(source.width(), 2);
-    EXPECT_EQ(source.height(), 2);
-
-    Bitmap target(4, 4, 1.0f);
-    surfClear(target.surfHandle(), opaqueBlack);
-    source.drawTo(target, 1, 1);
-    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 1, 1), red));
-    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 2, 2), red));
-    EXPECT_TRUE(samePixel(surfGet(target.surfHandle(), 3, 3), opaqueBlack));
-
-    std::shared_ptr<Surf> shared(surfBitmap(3, 3), surfFree);
-    Bitmap adopted(shared);
-    EXPECT_EQ(adopted.surfHandle(), shared.get());
-    EXPECT_EQ(adopted.backingScale(), 1.0f);
 }
