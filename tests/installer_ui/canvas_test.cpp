@@ -19,16 +19,6 @@ const SPixel red{255, 0, 0, 255};
 
 } // namespace
 
-TEST(Canvas, PixelSizeIsTheLogicalSizeTimesTheScaleRoundedUp)
-{
-    Canvas c(10, 7, 1.5f);
-    EXPECT_EQ(c.width, 10);
-    EXPECT_EQ(c.height, 7);
-    EXPECT_EQ(c.pixelWidth(), 15);
-    EXPECT_EQ(c.pixelHeight(), 11);
-    EXPECT_EQ(c.bitmap().backingScale(), 1.5f);
-}
-
 TEST(Canvas, DrawsInUnitsAndBlendsOntoTheTargetInPixels)
 {
     Canvas c(8, 8, 2.0f);

@@ -92,15 +92,6 @@ TEST(TrueTypeFontMetrics, LineBoxIsSizePlusTheInkBelowTheBaseline)
     EXPECT_GT(box.top, 10);
 }
 
-TEST(TrueTypeFontMetrics, BoldAndRegularShareTheLineHeight)
-{
-    TrueTypeFont bold(EMBEDDED_ASSET(roboto_bold), fontSize);
-    TrueTypeFont regular = regularFont();
-    EXPECT_EQ(bold.size, fontSize);
-    EXPECT_EQ(bold.textWidth("Install"), regular.textWidth("Install"));
-    EXPECT_EQ(bold.textHeight(), regular.textHeight());
-}
-
 TEST(TrueTypeFontLoading, DataThatIsNoFontIsRefused)
 {
     static const unsigned char junk[64] = { 'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'n', 't' };
@@ -129,18 +120,6 @@ protected:
     void SetUp() override { font.setCaching(GetParam()); }
     TrueTypeFont font = regularFont();
 };
-
-TEST_P(DrawingCanvas, IsCreatedAtTheFirstDrawAtTheLineBoxSize)
-{
-    EXPECT_EQ(font.fontCanvas().canvas(), nullptr);
-    Bitmap target = clearedBitmap(400, 30, 1.0f, white);
-    font.drawTo(target, longText, 0, 0, Color::DARK);
-    const Canvas* canvas = font.fontCanvas().canvas();
-    ASSERT_NE(canvas, nullptr);
-    EXPECT_EQ(canvas->width, font.textWidth(longText));
-    EXPECT_EQ(canvas->height, font.textHeight());
-    EXPECT_EQ(canvas->backingScale, 1.0f);
-}
 
 TEST_P(DrawingCanvas, ShortStringAfterALongOneReusesTheCanvasAndShowsOnlyItself)
 {

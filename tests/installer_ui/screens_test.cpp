@@ -75,17 +75,6 @@ TEST(ScreenFlow, InstallStartsTheJobInTheClicksFrame)
     EXPECT_FALSE(window.shows("Cancel"));
 }
 
-TEST(ScreenFlow, InstallScreenShowsTheJobsStepAndABarPerStep)
-{
-    Staged staged(Scene::installCreating);
-    OffscreenWindow& window = *staged.window;
-    window.frame();
-    EXPECT_TRUE(window.shows("Installing..."));
-    EXPECT_TRUE(window.shows("Creating settings folder"));
-    EXPECT_TRUE(window.shows("Cancel"));
-    EXPECT_FALSE(window.shows("Exit"));
-}
-
 TEST(ScreenFlow, SuccessShowsTheCelebration)
 {
     Staged staged(Scene::celebrate);
