@@ -65,7 +65,7 @@ class Session:
 
     def to_install(self):
         expect(xs.click_through(self.display, self.window, xs.NEXT, golden("license")), "the license screen")
-        xs.click(self.display, self.window, xs.NEXT)
+        expect(xs.click_away(self.display, self.window, xs.NEXT, golden("license")), "Install leaves the licence")
 
     def close(self):
         if self.process and self.process.poll() is None:

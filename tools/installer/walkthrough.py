@@ -39,6 +39,10 @@ class Walk:
         if not xs.click_through(self.display, window, xs.NEXT, os.path.join(self.golden, "license.png")):
             raise RuntimeError("Next did not lead to the licence")
 
+    def install(self, window):
+        if not xs.click_away(self.display, window, xs.NEXT, os.path.join(self.golden, "license.png")):
+            raise RuntimeError("Install did not leave the licence")
+
     def shot(self, window, name):
         self.count += 1
         path = os.path.join(self.out, f"{self.count:02d}-{name}.png")
@@ -53,7 +57,7 @@ def stop(process):
 
 
 def main():
-    installer, golden, out = sys.argv[1:4]
+    installer, golden, out = (os.path.abspath(a) for a in sys.argv[1:4])
     os.makedirs(out, exist_ok=True)
     os.environ.pop("DISPLAY", None)
     with xs.Display() as display:
@@ -65,8 +69,7 @@ def main():
             walk.shot(window, "start")
             walk.to_license(window)
             walk.shot(window, "license")
-            xs.click(display, window, xs.NEXT)
-            xs.rest_pointer(display, window)
+            walk.install(window)
             walk.expect(window, "celebrate")
             walk.shot(window, "celebration")
             xs.click(display, window, xs.CELEBRATE_EXIT)
@@ -88,8 +91,7 @@ def main():
         os.close(write)
         try:
             walk.to_license(window)
-            xs.click(display, window, xs.NEXT)
-            xs.rest_pointer(display, window)
+            walk.install(window)
             walk.expect(window, "install_step3")
             walk.shot(window, "install")
             xs.read_until(read, b"Failed to extract file")

@@ -220,6 +220,21 @@ def read_until(read, marker):
     return output
 
 
+def click_away(display, window, point, golden_path, attempts=3):
+    """Clicks until the window no longer shows the golden picture, for a
+    button whose next screen is not known in advance."""
+    left = png_rgb(golden_path)
+    for _ in range(attempts):
+        click(display, window, point)
+        rest_pointer(display, window)
+        end = time.monotonic() + 5.0
+        while time.monotonic() < end:
+            if window_rgb(display, window) not in (left, b""):
+                return True
+            time.sleep(0.05)
+    return False
+
+
 def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
@@ -241,6 +256,7 @@ def as_nobody(command):
 
 
 def start_installer(display, installer, home, stdout=subprocess.PIPE):
+    home = os.path.abspath(home)
     env = {"DISPLAY": display.name, "HOME": home, "PATH": os.environ.get("PATH", "/usr/bin:/bin")}
     for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
         if name in os.environ:
