@@ -27,7 +27,7 @@ TEST(PngSave, RoundTripsThroughTheDecoderWithValidChecksums) {
     for (int x = 0; x < 37; x++)
       bmp->pix[y * 37 + x] = x < 20 ? SPixel{10, 20, 30, 255} : SPixel{(unsigned char)(x * 7), (unsigned char)y, 99, (unsigned char)(x * y)};
   auto path = std::filesystem::temp_directory_path() / ("surf_save_" + std::to_string(::getpid()) + ".png");
-  ASSERT_EQ(surfSaveImage(path.c_str(), bmp), 1);
+  ASSERT_EQ(surfSaveImage(path.string().c_str(), bmp), 1);
   std::vector<unsigned char> file = readAll(path);
   std::filesystem::remove(path);
 
