@@ -98,11 +98,15 @@ def rest_pointer(display, window):
 
 
 def shift_return(display):
-    """Shift+Return as a person types it: Shift held over several frames."""
+    """Shift+Return as a person types it, each key held over several frames:
+    the window samples the keys once an update, so a press and release
+    within one update would go unseen."""
     run_x(display, "xdotool", "keydown", "shift")
     time.sleep(0.4)
-    run_x(display, "xdotool", "key", "Return")
-    time.sleep(0.4)
+    run_x(display, "xdotool", "keydown", "Return")
+    time.sleep(0.3)
+    run_x(display, "xdotool", "keyup", "Return")
+    time.sleep(0.3)
     run_x(display, "xdotool", "keyup", "shift")
     time.sleep(0.2)
 
