@@ -7,9 +7,10 @@ Walks start, licence and installation to the celebration (each screen checked
 pixel for pixel against the off-screen golden images), checks the installed
 bundle byte for byte under the prefix's Common Files\\VST3, leaves with Exit
 (status 0), finds the window's placement in the registry, and reopens a moved
-window where it was left. Starts its own Xvfb when there is no DISPLAY, and
-uses a Wine prefix of its own in a temporary folder. Needs xdotool and
-ImageMagick; only the standard library otherwise.
+window where it was left and a full-screen one in full screen. Starts its own
+Xvfb when there is no DISPLAY, and uses a Wine prefix of its own in a
+temporary folder. Needs xdotool and ImageMagick; only the standard library
+otherwise.
 """
 
 import filecmp
@@ -217,13 +218,49 @@ def reopen_where_left(s, golden):
     check(where == MOVED_TO, "reopened at %s, left at %s" % (where, MOVED_TO))
 
 
+def show_state(s):
+    value = placement_value(s) or ""
+    return int(value[16:18], 16) if len(value) == 88 else None
+
+
+def full_screen_remembered(s, golden):
+    screen = tuple(int(v) for v in s.run("xdotool", "getdisplaygeometry").split())
+    process = s.start()
+    window = s.find_window()
+    s.wait_for_screen(window, os.path.join(golden, "start.png"), 20)
+    s.run("xdotool", "key", "alt+Return")
+    end = time.monotonic() + 10
+    while show_state(s) != 3:
+        check(time.monotonic() < end, "Alt+Return did not store borderless full screen (show state 3)")
+        time.sleep(0.2)
+    process.kill()
+    s.wait_exit(process, "ending the full-screen window")
+
+    process = s.start()
+    window = s.find_window()
+    end = time.monotonic() + 10
+    while s.geometry(window) != (0, 0) + screen:
+        check(time.monotonic() < end, "reopened as %s, not over the %s screen" % (s.geometry(window), screen))
+        time.sleep(0.2)
+    s.rest_pointer(window)
+    s.run("xdotool", "key", "alt+Return")
+    end = time.monotonic() + 10
+    while s.geometry(window)[:2] != MOVED_TO:
+        check(time.monotonic() < end, "leaving full screen went to %s, not back to %s" %
+              (s.geometry(window)[:2], MOVED_TO))
+        time.sleep(0.2)
+    process.kill()
+    s.wait_exit(process, "ending the restored window")
+
+
 def main():
     exe, wine_run, bundle, golden = sys.argv[1:5]
     work = tempfile.mkdtemp(prefix="velliphon-wine-")
     session = Session(exe, wine_run, work)
     steps = [("walk to the celebration", lambda: walk_to_celebration(session, bundle, golden)),
              ("placement in the registry", lambda: stored_placement(session)),
-             ("reopened where it was left", lambda: reopen_where_left(session, golden))]
+             ("reopened where it was left", lambda: reopen_where_left(session, golden)),
+             ("full screen remembered", lambda: full_screen_remembered(session, golden))]
     failed = 0
     try:
         for name, step in steps:
