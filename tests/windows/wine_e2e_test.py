@@ -22,6 +22,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "installer"))
+import xsession as xs  # noqa: E402
+
 TITLE = "Velliphon"
 WIDTH, HEIGHT = 500, 350
 NEXT = (365, 309)  # also "Install"
@@ -43,18 +46,8 @@ def check(condition, message):
 class Session:
     def __init__(self, exe, wine_run, work):
         self.exe, self.wine_run, self.work = exe, wine_run, work
-        self.xvfb = None
-        self.env = dict(os.environ, WINEPREFIX=os.path.join(work, "prefix"))
-        if not self.env.get("DISPLAY"):
-            read, write = os.pipe()
-            self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            os.close(write)
-            with os.fdopen(read) as f:
-                number = f.readline().strip()
-            check(number, "Xvfb did not start")
-            self.env["DISPLAY"] = ":" + number
+        self.display = xs.Display()
+        self.env = dict(os.environ, WINEPREFIX=os.path.join(work, "prefix"), DISPLAY=self.display.name)
 
     def run(self, *args, check_status=True):
         return subprocess.run(list(args), env=self.env, check=check_status, capture_output=True, text=True).stdout
@@ -140,9 +133,7 @@ class Session:
         # Ends only what runs in this session's own prefix, then the display.
         subprocess.run([WINESERVER, "-k"], env=self.env, capture_output=True)
         subprocess.run([WINESERVER, "-w"], env=self.env, capture_output=True)
-        if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait()
+        self.display.close()
 
 
 def same_tree(installed, bundle):
