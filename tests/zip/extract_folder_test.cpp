@@ -41,10 +41,14 @@ TEST(ExtractFolder, HostileNamesWriteNothingAnywhere) {
 
 TEST(ExtractFolder, UnusualButSafeNamesAreKept) {
     TempDir out;
-    const std::vector<std::string> names = {"..dots", "dots..", "...", "a./b", "spa ce", "ünïcödé €.txt",
-                                            std::string("\xff\xfe raw bytes")};
+    std::vector<std::string> names = {"..dots", "spa ce", "ünïcödé €.txt"};
     Archive a;
+#ifndef _WIN32
+    // Windows drops trailing dots (leaving "..." no name at all) and takes
+    // names in valid UTF-8 only.
+    names.insert(names.end(), {"dots..", "...", "a./b", std::string("\xff\xfe raw bytes")});
     a.entries.push_back(folder("a./"));
+#endif
     for (const std::string& name : names) a.entries.push_back(file(name, "content of " + name));
     ASSERT_TRUE(extractArchiveDataToFolder(build(a), out.path()));
     for (const std::string& name : names) EXPECT_EQ(readFile(out / name), "content of " + name) << name;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -13,10 +14,20 @@ namespace ziptest {
 // holds when the test ends.
 class TempDir {
 public:
+    // A random suffix and an exclusive create keep parallel test binaries
+    // out of each other's folders.
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ziptest-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        _path = pattern;
+        std::random_device seed;
+        std::mt19937_64 random(seed());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate = base / ("ziptest-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) {
+                _path = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempDir() {
         std::error_code ignored;
@@ -26,7 +37,10 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return _path; }
-    std::filesystem::path operator/(const std::string& name) const { return _path / name; }
+    // Names are UTF-8, as in the archives, whatever the system's code page.
+    std::filesystem::path operator/(const std::string& name) const {
+        return _path / std::u8string(name.begin(), name.end());
+    }
 
 private:
     std::filesystem::path _path;
