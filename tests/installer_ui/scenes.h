@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "../zip/support/temp_dir.h"
 #include "appview.h"
 #include "install.h"
 #include "offscreen.h"
@@ -40,27 +41,7 @@ inline bool waitFor(const std::function<bool()>& condition, std::chrono::seconds
     return true;
 }
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "installer-ui-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary folder");
-        _path = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return _path; }
-
-private:
-    fs::path _path;
-};
+using TempFolder = ziptest::TempDir;
 
 // A job target lookup that waits until the test lets it go, so the job
 // stays at its first step meanwhile.
@@ -100,8 +81,13 @@ private:
 // waits there, with its progress record left at the step it had reached.
 class StdoutHold {
 public:
+#ifdef _WIN32
+    StdoutHold() { _lock_file(stdout); }
+    ~StdoutHold() { _unlock_file(stdout); }
+#else
     StdoutHold() { flockfile(stdout); }
     ~StdoutHold() { funlockfile(stdout); }
+#endif
     StdoutHold(const StdoutHold&) = delete;
     StdoutHold& operator=(const StdoutHold&) = delete;
 };
