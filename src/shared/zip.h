@@ -35,15 +35,21 @@ private:
 
 // A name the extraction may join to its folder: relative, without a drive,
 // root, ".." element, backslash or control character, so that it can only
-// land below the folder.
+// land below the folder. Windows also drops trailing dots and blanks from an
+// element and reads a colon as a stream name, so two different entries could
+// silently land on one file there: such names are refused on Windows too.
 inline bool isSafeEntryName(std::string_view name) {
+    constexpr bool windowsNames = std::filesystem::path::preferred_separator == '\\';
     if (name.empty() || name.front() == '/') return false;
     if (name.size() >= 2 && name[1] == ':') return false;
     for (unsigned char c : name)
-        if (c < 0x20 || c == 0x7f || c == '\\') return false;
+        if (c < 0x20 || c == 0x7f || c == '\\' || (windowsNames && c == ':')) return false;
     for (std::size_t start = 0; start <= name.size();) {
         const std::size_t end = std::min(name.find('/', start), name.size());
-        if (name.substr(start, end - start) == "..") return false;
+        const std::string_view element = name.substr(start, end - start);
+        if (element == "..") return false;
+        if (windowsNames && element != "." && !element.empty() && (element.back() == '.' || element.back() == ' '))
+            return false;
         start = end + 1;
     }
     return !std::filesystem::path(name).has_root_path();

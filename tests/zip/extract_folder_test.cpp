@@ -44,8 +44,8 @@ TEST(ExtractFolder, UnusualButSafeNamesAreKept) {
     std::vector<std::string> names = {"..dots", "spa ce", "ünïcödé €.txt"};
     Archive a;
 #ifndef _WIN32
-    // Windows drops trailing dots (leaving "..." no name at all) and takes
-    // names in valid UTF-8 only.
+    // Windows refuses names with trailing dots (it would rewrite them) and
+    // takes names in valid UTF-8 only.
     names.insert(names.end(), {"dots..", "...", "a./b", std::string("\xff\xfe raw bytes")});
     a.entries.push_back(folder("a./"));
 #endif
@@ -53,6 +53,20 @@ TEST(ExtractFolder, UnusualButSafeNamesAreKept) {
     ASSERT_TRUE(extractArchiveDataToFolder(build(a), out.path()));
     for (const std::string& name : names) EXPECT_EQ(readFile(out / name), "content of " + name) << name;
 }
+
+#ifdef _WIN32
+// Windows would write "dots.." as "dots" and "a./b" as "a/b", and "ab:c" into
+// a stream of "ab": refused like the hostile names, so no entry overwrites
+// another unseen.
+TEST(ExtractFolder, NamesWindowsWouldRewriteAreRefused) {
+    for (const std::string& name : {"dots..", "...", "trail ", "a./b", "ab:c"}) {
+        TempDir out;
+        const Archive a{{file("dots", "first"), file(name, "second")}};
+        EXPECT_EQ(failureText(build(a), out / "target"), "Failed to extract file: invalid filename") << name;
+        EXPECT_TRUE(isEmptyFolder(out.path())) << name;
+    }
+}
+#endif
 
 TEST(ExtractFolder, LongNamesAreCutTo511Bytes) {
     TempDir out;
