@@ -211,6 +211,9 @@ private:
     pixel_runs runs;
     pixel_runs mask;
     font_face face;
+    // Composite records, contours and points read from outlines so far: the
+    // work a hostile font can cause, which the tests check stays bounded.
+    uint64_t outline_steps = 0;
     rgba* bitmap = nullptr;
     canvas* saves = nullptr;
 
@@ -252,6 +255,7 @@ private:
 
     // Text.
     void add_text(char const* text, float x, float y, float maximum_width, float angular);
+    bool spend_outline_budget(int& budget, uint64_t steps);
     void add_glyph(uint32_t glyph, float angular, int depth, int& budget);
     bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget);
 };

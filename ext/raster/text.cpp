@@ -11,9 +11,9 @@ namespace raster {
 
 namespace {
 
-// Outline points (and composite records) one character may add. Real glyphs
-// use a few hundred; the bound keeps a font whose composites fan out, or
-// whose flags repeat into huge point counts, from multiplying the work.
+// Outline points, contours and composite records one character may read.
+// Real glyphs use a few hundred; the bound keeps a font whose composites fan
+// out, or whose flags repeat into huge point counts, from multiplying the work.
 constexpr int outline_budget = 1 << 16;
 
 constexpr uint32_t replacement_character = 0xFFFD;

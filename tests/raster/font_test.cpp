@@ -275,6 +275,26 @@ TEST(FillText, MalformedGlyphsAreSkippedSafely) {
     EXPECT_GT(huge.total(), 100.0);
 }
 
+TEST(FillText, HostileCompositesCostBoundedWorkPerCharacter) {
+    // Every record, contour and point read counts; one character may cost
+    // at most the outline budget of 65536 steps, whatever the font.
+    constexpr uint64_t per_character = 1 << 16;
+    for (char const* name : {"fanned_composite", "nested_squares"}) {
+        rendering text(name);
+        text.image.fill_text("D", 10.0f, 80.0f);
+        uint64_t one = canvas_probe::outline_steps(text.image);
+        EXPECT_GT(one, 1000u) << name;
+        EXPECT_LE(one, per_character) << name;
+        text.image.fill_text("DDD", 10.0f, 80.0f);
+        EXPECT_LE(canvas_probe::outline_steps(text.image) - one, 3 * per_character) << name;
+    }
+    // The budget does not cut an ordinary composite short.
+    rendering square("basic"), nested("nested_squares");
+    square.image.fill_text("A", 10.0f, 80.0f);
+    nested.image.fill_text("D", 10.0f, 80.0f);
+    EXPECT_GE(nested.total(), square.total());
+}
+
 TEST(StrokeText, OutlinesTheGlyphs) {
     rendering text("basic");
     text.image.set_line_width(2.0f);
