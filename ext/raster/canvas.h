@@ -254,7 +254,8 @@ private:
     void blur_shadow(int width, int height, int radius, float sigma_squared);
 
     // Text.
-    void add_text(char const* text, float x, float y, float maximum_width, float angular);
+    // False when the call has nothing to draw: no font, no text or no room.
+    bool add_text(char const* text, float x, float y, float maximum_width, float angular);
     bool spend_outline_budget(int& budget, uint64_t steps);
     void add_glyph(uint32_t glyph, float angular, int depth, int& budget);
     bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget);

@@ -214,12 +214,27 @@ TEST(FillText, BaselinesMoveTheText) {
     EXPECT_EQ(bottom_row(raster::ideographic, 50.0f), 29);
 }
 
-TEST(FillText, NothingIsDrawnWithoutRoom) {
-    rendering text("basic");
-    text.image.fill_text("ABCD", 20.0f, 80.0f, 0.0f);
-    text.image.fill_text("ABCD", 20.0f, 80.0f, -5.0f);
-    text.image.fill_text(nullptr, 20.0f, 80.0f);
-    EXPECT_EQ(text.total(), 0.0);
+TEST(FillText, CallsWithNothingToDrawChangeNothing) {
+    // Under the operations that keep the destination only inside the
+    // source, an empty shape would erase the whole clip area.
+    for (auto operation : {raster::source_in, raster::source_copy, raster::source_out, raster::destination_in,
+                           raster::destination_atop}) {
+        rendering text("basic");
+        text.image.fill_rectangle(0.0f, 0.0f, 200.0f, 100.0f);
+        text.image.global_composite_operation = operation;
+        text.image.fill_text("ABCD", 20.0f, 80.0f, 0.0f);
+        text.image.fill_text("ABCD", 20.0f, 80.0f, -5.0f);
+        text.image.fill_text(nullptr, 20.0f, 80.0f);
+        text.image.stroke_text("ABCD", 20.0f, 80.0f, 0.0f);
+        text.image.stroke_text(nullptr, 20.0f, 80.0f);
+        canvas no_font(200, 100);
+        no_font.fill_rectangle(0.0f, 0.0f, 200.0f, 100.0f);
+        no_font.global_composite_operation = operation;
+        no_font.fill_text("ABCD", 20.0f, 80.0f);
+        no_font.stroke_text("ABCD", 20.0f, 80.0f);
+        EXPECT_EQ(text.total(), 200.0 * 100.0) << operation;
+        EXPECT_EQ(total_alpha(no_font, 200, 100), 200.0 * 100.0) << operation;
+    }
 }
 
 TEST(FillText, ContourStartingAndEndingOffTheCurveClosesSmoothly) {
