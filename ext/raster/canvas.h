@@ -210,6 +210,9 @@ private:
     line_path scratch;
     pixel_runs runs;
     pixel_runs mask;
+    // Work buffers of scan conversion, kept for their capacity.
+    pixel_runs spare_runs;
+    std::vector<xy> clipped_polygon;
     font_face face;
     // Composite records, contours and points read from outlines so far: the
     // work a hostile font can cause, which the tests check stays bounded.

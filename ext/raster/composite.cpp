@@ -40,6 +40,15 @@ void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, p
             std::fill(pixel + x0, pixel + x1, rgba{});
             return;
         }
+        // Text's edges: source over inside the clip, the blend written out
+        // with the factors it decodes to, in the same order of operations.
+        if (clip >= 1.0f && global_composite_operation == source_over) {
+            float keep = 1.0f - source.a;
+            for (rgba* p = pixel + x0; p != pixel + x1; ++p)
+                *p = {p->r * keep + source.r, p->g * keep + source.g, p->b * keep + source.b,
+                      std::min(1.0f, p->a * keep + source.a)};
+            return;
+        }
         for (int x = x0; x < x1; ++x)
             blend_pixel(pixel[x], source, clip, global_composite_operation);
         return;

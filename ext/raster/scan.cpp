@@ -1,6 +1,7 @@
 // Scan conversion into sparse runs of exact-area coverage, and clipping by
 // multiplying such coverages.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -36,6 +37,9 @@ void clip_polygon(std::vector<xy> const& input, std::vector<xy>& output, Distanc
     }
 }
 
+// The pixel position as one number, ordered like (y, x).
+uint32_t position(pixel_run const& run) { return (uint32_t{run.y} << 16) | run.x; }
+
 bool run_before(pixel_run const& a, pixel_run const& b) {
     if (a.y != b.y)
         return a.y < b.y;
@@ -44,11 +48,11 @@ bool run_before(pixel_run const& a, pixel_run const& b) {
     return std::fabs(a.delta) < std::fabs(b.delta);
 }
 
-// Sorts by (y, x, |delta|): a radix sort on the pixel position, skipping
-// digits that all runs share, then the few runs at the same pixel by |delta|.
-// Text produces thousands of runs, where comparison sorting would dominate
-// the whole drawing.
-void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
+// Sorts by (y, x, |delta|): a stable radix sort on the pixel position,
+// skipping digits that all runs share, then the few runs at the same pixel by
+// |delta|. Text produces thousands of runs, where comparison sorting would
+// dominate the whole drawing. `spare` only lends its capacity.
+void sort_runs(pixel_runs& runs, pixel_runs& spare, int limit_x, int limit_y) {
     size_t count = runs.size();
     if (count < 64) {
         std::sort(runs.begin(), runs.end(), run_before);
@@ -60,11 +64,14 @@ void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
     int key_bits = x_bits + std::bit_width(static_cast<unsigned>(limit_y));
     int passes = (key_bits + 7) / 8;
     auto key = [x_bits](pixel_run const& run) { return (uint32_t{run.y} << x_bits) | run.x; };
-    std::vector<uint32_t> histogram(static_cast<size_t>(passes) * 256, 0);
-    for (pixel_run const& run : runs)
-        for (int digit = 0; digit < passes; ++digit)
-            ++histogram[digit * 256 + ((key(run) >> (8 * digit)) & 255)];
-    pixel_runs spare(count);
+    std::array<uint32_t, 4 * 256> histogram;
+    std::fill(histogram.begin(), histogram.begin() + passes * 256, 0u);
+    for (pixel_run const& run : runs) {
+        uint32_t k = key(run);
+        for (int digit = 0; digit < passes; ++digit, k >>= 8)
+            ++histogram[digit * 256 + (k & 255)];
+    }
+    spare.resize(count);
     pixel_run* from = runs.data();
     pixel_run* to = spare.data();
     for (int digit = 0; digit < passes; ++digit) {
@@ -77,14 +84,15 @@ void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
             buckets[b] = offset;
             offset += size;
         }
+        int shift = 8 * digit;
         for (size_t i = 0; i < count; ++i)
-            to[buckets[(key(from[i]) >> (8 * digit)) & 255]++] = from[i];
+            to[buckets[(key(from[i]) >> shift) & 255]++] = from[i];
         std::swap(from, to);
     }
     if (from != runs.data())
         std::copy(from, from + count, runs.data());
     for (size_t i = 1; i < count; ++i)
-        for (size_t j = i; j > 0 && runs[j - 1].x == runs[j].x && runs[j - 1].y == runs[j].y &&
+        for (size_t j = i; j > 0 && position(runs[j - 1]) == position(runs[j]) &&
                            std::fabs(runs[j - 1].delta) > std::fabs(runs[j].delta);
              --j)
             std::swap(runs[j - 1], runs[j]);
@@ -95,7 +103,7 @@ void merge_runs(pixel_runs& runs) {
     size_t kept = 0;
     for (size_t i = 0; i < runs.size();) {
         pixel_run merged = runs[i];
-        for (++i; i < runs.size() && runs[i].x == merged.x && runs[i].y == merged.y; ++i)
+        for (++i; i < runs.size() && position(runs[i]) == position(merged); ++i)
             merged.delta += runs[i].delta;
         if (merged.delta != 0.0f)
             runs[kept++] = merged;
@@ -111,7 +119,7 @@ void canvas::lines_to_runs(xy offset, int padding) {
     int limit_y = std::min(size_y + padding, max_coordinate);
     float right = static_cast<float>(limit_x);
     float bottom = static_cast<float>(limit_y);
-    std::vector<xy> clipped;
+    std::vector<xy>& clipped = clipped_polygon;
     size_t first = 0;
     for (subpath_data const& subpath : lines.subpaths) {
         std::vector<xy>& polygon = scratch.points;
@@ -140,7 +148,7 @@ void canvas::lines_to_runs(xy offset, int padding) {
             add_runs(polygon[i], polygon[(i + 1) % polygon.size()], limit_x, limit_y);
     }
     scratch.points.clear();
-    sort_runs(runs, limit_x, limit_y);
+    sort_runs(runs, spare_runs, limit_x, limit_y);
     merge_runs(runs);
 }
 

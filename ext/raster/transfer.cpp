@@ -1,6 +1,7 @@
 // Transfer between the float image and 8-bit straight-alpha sRGB buffers.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "raster/canvas.h"
 #include "raster/color_math.h"
@@ -30,15 +31,18 @@ void canvas::get_image_data(unsigned char* image, int width, int height, int str
         // Indexed from the row's start: a negative x must not form a pointer
         // before the image.
         rgba const* pixels = bitmap + row * size_x;
+        int thresholds[4];
+        for (int k = 0; k < 4; ++k)
+            thresholds[k] = bayer_index(k, row);
         for (int64_t i = first; i < last; ++i) {
             int64_t column = x + i;
             rgba const& pixel = pixels[column];
             unsigned char* o = out + 4 * i;
             if (!(pixel.a >= min_coverage)) {
-                o[0] = o[1] = o[2] = o[3] = 0;
+                std::memset(o, 0, 4);
                 continue;
             }
-            int threshold = bayer_index(column, row);
+            int threshold = thresholds[column & 3];
             float unpremultiply = 1.0f / pixel.a;
             o[0] = quantiser.encode(pixel.r * unpremultiply, threshold);
             o[1] = quantiser.encode(pixel.g * unpremultiply, threshold);
