@@ -131,33 +131,45 @@ void canvas::lines_to_runs(xy offset, int padding) {
     int limit_y = std::min(size_y + padding, max_coordinate);
     float right = static_cast<float>(limit_x);
     float bottom = static_cast<float>(limit_y);
-    std::vector<xy>& clipped = clipped_polygon;
+    // Every edge, the closing one last.
+    auto add_polygon_runs = [&](xy const* points, size_t count, xy shift) {
+        for (size_t i = 0; i + 1 < count; ++i)
+            add_runs(points[i] + shift, points[i + 1] + shift, limit_x, limit_y);
+        add_runs(points[count - 1] + shift, points[0] + shift, limit_x, limit_y);
+    };
     size_t first = 0;
     for (subpath_data const& subpath : lines.subpaths) {
-        std::vector<xy>& polygon = scratch.points;
-        polygon.clear();
+        xy const* points = lines.points.data() + first;
+        size_t count = subpath.count;
+        first += count;
+        if (count == 0)
+            continue;
+        xy low = points[0] + offset, high = low;
         bool finite = true;
-        for (size_t i = first; i < first + subpath.count; ++i) {
-            xy point = lines.points[i] + offset;
+        for (size_t i = 0; i < count; ++i) {
+            xy point = points[i] + offset;
             finite = finite && is_finite(point);
-            polygon.push_back(point);
+            low = {std::min(low.x, point.x), std::min(low.y, point.y)};
+            high = {std::max(high.x, point.x), std::max(high.y, point.y)};
         }
-        first += subpath.count;
-        if (!finite || polygon.empty())
+        if (!finite)
             continue;
         // Clipping leaves a polygon that lies wholly inside unchanged.
-        auto [low_x, high_x] = std::minmax_element(polygon.begin(), polygon.end(),
-                                                   [](xy a, xy b) { return a.x < b.x; });
-        auto [low_y, high_y] = std::minmax_element(polygon.begin(), polygon.end(),
-                                                   [](xy a, xy b) { return a.y < b.y; });
-        if (low_x->x < 0.0f || low_y->y < 0.0f || high_x->x > right || high_y->y > bottom) {
-            clip_polygon(polygon, clipped, [](xy p) { return p.x; });
-            clip_polygon(clipped, polygon, [](xy p) { return p.y; });
-            clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
-            clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        if (low.x >= 0.0f && low.y >= 0.0f && high.x <= right && high.y <= bottom) {
+            add_polygon_runs(points, count, offset);
+            continue;
         }
-        for (size_t i = 0; i < polygon.size(); ++i)
-            add_runs(polygon[i], polygon[(i + 1) % polygon.size()], limit_x, limit_y);
+        std::vector<xy>& polygon = scratch.points;
+        std::vector<xy>& clipped = clipped_polygon;
+        polygon.clear();
+        for (size_t i = 0; i < count; ++i)
+            polygon.push_back(points[i] + offset);
+        clip_polygon(polygon, clipped, [](xy p) { return p.x; });
+        clip_polygon(clipped, polygon, [](xy p) { return p.y; });
+        clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
+        clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        if (!polygon.empty())
+            add_polygon_runs(polygon.data(), polygon.size(), {0.0f, 0.0f});
     }
     scratch.points.clear();
     sort_runs(runs, spare_runs, limit_x, limit_y);
