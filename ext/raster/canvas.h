@@ -205,6 +205,10 @@ private:
     paint_brush fill_brush;
     paint_brush stroke_brush;
     paint_brush image_brush;
+    // A strongly minified pattern's halved copy, and whether it came from
+    // image_brush, whose edges clamp instead of wrapping.
+    paint_brush reduced_pattern;
+    bool reduced_clamped = false;
     bezier_path path;
     line_path lines;
     line_path scratch;
@@ -251,6 +255,9 @@ private:
     rgba paint_pixel(xy point, paint_brush const& brush) const;
     rgba paint_gradient(xy point, paint_brush const& brush) const;
     rgba paint_pattern(xy point, paint_brush const& brush) const;
+    // The brush to paint with under the current transform; may rescale
+    // `inverse` into a halved pattern's texels, which the caller restores.
+    paint_brush const& prefiltered(paint_brush const& brush);
     void render_main(paint_brush const& brush);
     void render_shadow(paint_brush const& brush);
     void composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush);

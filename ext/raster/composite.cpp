@@ -11,12 +11,15 @@ namespace raster {
 void canvas::render_main(paint_brush const& brush) {
     if (determinant(forward) == 0.0f)
         return;
-    render_shadow(brush);
+    affine_matrix saved_inverse = inverse;
+    paint_brush const& painted = prefiltered(brush);
+    render_shadow(painted);
     lines_to_runs({0.0f, 0.0f}, 0);
     bool uncovered = affects_uncovered(global_composite_operation);
     walk_runs(runs, mask, size_x, !uncovered, [&](int y, int x0, int x1, float coverage, float clip) {
-        composite_span(y, x0, x1, coverage, clip, brush);
+        composite_span(y, x0, x1, coverage, clip, painted);
     });
+    inverse = saved_inverse;
 }
 
 void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {
