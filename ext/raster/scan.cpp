@@ -103,11 +103,21 @@ void sort_runs(pixel_runs& runs, pixel_runs& spare, int limit_x, int limit_y) {
     }
     if (from != runs.data())
         std::copy(from, from + count, runs.data());
-    for (size_t i = 1; i < count; ++i)
-        for (size_t j = i; j > 0 && position(runs[j - 1]) == position(runs[j]) &&
-                           std::fabs(runs[j - 1].delta) > std::fabs(runs[j].delta);
-             --j)
-            std::swap(runs[j - 1], runs[j]);
+    // Runs at one pixel are few, except where a hostile font piles up
+    // outlines: large groups take a stable sort instead of insertion.
+    auto smaller = [](pixel_run const& a, pixel_run const& b) { return std::fabs(a.delta) < std::fabs(b.delta); };
+    for (size_t begin = 0, end; begin < count; begin = end) {
+        for (end = begin + 1; end < count && position(runs[end]) == position(runs[begin]); ++end) {
+        }
+        if (end - begin > 32) {
+            std::stable_sort(runs.begin() + static_cast<std::ptrdiff_t>(begin),
+                             runs.begin() + static_cast<std::ptrdiff_t>(end), smaller);
+            continue;
+        }
+        for (size_t i = begin + 1; i < end; ++i)
+            for (size_t j = i; j > begin && smaller(runs[j], runs[j - 1]); --j)
+                std::swap(runs[j - 1], runs[j]);
+    }
 }
 
 // Sums runs at the same pixel and drops those that cancel; `runs` is sorted.
