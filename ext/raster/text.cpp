@@ -14,7 +14,7 @@ namespace {
 // Outline points, contours and composite records one character may read.
 // Real glyphs use a few hundred; the bound keeps a font whose composites fan
 // out, or whose flags repeat into huge point counts, from multiplying the work.
-constexpr int outline_budget = 1 << 14;
+constexpr int outline_budget = 1 << 12;
 
 constexpr uint32_t replacement_character = 0xFFFD;
 

@@ -292,8 +292,8 @@ TEST(FillText, MalformedGlyphsAreSkippedSafely) {
 
 TEST(FillText, HostileCompositesCostBoundedWorkPerCharacter) {
     // Every record, contour and point read counts; one character may cost
-    // at most the outline budget of 16384 steps, whatever the font.
-    constexpr uint64_t per_character = 1 << 14;
+    // at most the outline budget of 4096 steps, whatever the font.
+    constexpr uint64_t per_character = 1 << 12;
     for (char const* name : {"fanned_composite", "nested_squares"}) {
         rendering text(name);
         text.image.fill_text("D", 10.0f, 80.0f);
