@@ -80,6 +80,14 @@ void Installer::cancel() {
     _cancelled.store(true);
 }
 
+bool Installer::cancelled() const {
+    return _endedByCancel;
+}
+
+std::string Installer::cause() const {
+    return _cause;
+}
+
 bool Installer::run() {
     _progress.setMessage("Creating settings folder");
     _progress.step();
@@ -94,7 +102,8 @@ bool Installer::run() {
         _progress.setMessage("Unpacking plugin");
         _progress.step();
         if (!unpackPlugin(target, _source.payload, [this] { return _cancelled.load(); })) {
-            _progress.setMessage(_cancelled.load() ? "Installation cancelled" : "Failed to unpack plugin");
+            _endedByCancel = _cancelled.load();
+            _progress.setMessage(_endedByCancel ? "Installation cancelled" : "Failed to unpack plugin");
             return false;
         }
         return true;

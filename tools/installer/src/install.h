@@ -75,6 +75,14 @@ public:
     // Asks the job to stop before its next archive entry; it then ends with
     // false and "Installation cancelled".
     void cancel();
+    // After the result is in: whether the job ended because of cancel() and
+    // put the folder back as it was.
+    bool cancelled() const;
+    // After the result is in: what went wrong, in English, for the error
+    // screen (empty on success and after a cancel). Names the entry below
+    // the VST3 folder and, when files could not be put back, lists each with
+    // where its previous version lies, one per line.
+    std::string cause() const;
 
 private:
     bool run();
@@ -84,6 +92,9 @@ private:
     Progress _progress;
     std::atomic<bool> _cancelled;
     std::future<bool> _success;
+    // Written by the job before its result is set, read only after.
+    bool _endedByCancel = false;
+    std::string _cause;
 };
 
 // Makes sure `target` is a folder. A relative path is refused (false), since
