@@ -98,8 +98,8 @@ TEST(CrashSafety, AKilledInstallIsUndoneByTheNextRun) {
     counting.start();
     ASSERT_TRUE(counting.succeeded());
     ASSERT_GT(total, kFolders * kFilesPerFolder * 2);
-    std::set<long> killPoints = {1, 2, 3, total - 2, total - 1, total};
-    for (long k = 1; k < 20; ++k) killPoints.insert(k * total / 20);
+    std::set<long> killPoints = {1, 2, total - 1, total};
+    for (long k = 1; k < 12; ++k) killPoints.insert(k * total / 12);
 
     int oldSeen = 0, newSeen = 0;
     bool inspect = false;
@@ -121,6 +121,6 @@ TEST(CrashSafety, AKilledInstallIsUndoneByTheNextRun) {
         ASSERT_EQ(runHelper(target, payload, 0), 0);
         EXPECT_EQ(stateOf(target), newState);
     }
-    EXPECT_GT(oldSeen, 8);
+    EXPECT_GT(oldSeen, 4);
     EXPECT_GT(newSeen, 0);
 }
