@@ -42,7 +42,7 @@ Archive newBundle() {
 // file the new bundle lacks.
 void writeOldBundle(const fs::path& target) {
     static const fs::file_time_type oldTime = fs::file_time_type::clock::now() - std::chrono::hours(9000);
-    fs::remove_all(target);
+    removeTree(target);
     for (int d = 0; d + 1 < kFolders; ++d) {
         fs::create_directories(target / ("Velliphon.vst3/part" + std::to_string(d)));
         for (int f = 0; f < kFilesPerFolder; ++f) {

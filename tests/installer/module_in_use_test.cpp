@@ -90,9 +90,9 @@ TEST_F(ModuleInUse, AModuleLockedByAnotherProgramFailsAndChangesNothing) {
     const Result locked = install(target, payload);
     EXPECT_FALSE(locked.installed);
     EXPECT_EQ(locked.cause, kModule + ": in use by another program");
+    host.release();  // until then even reading the module is refused
     EXPECT_EQ(stateOf(target), before);
 
-    host.release();
     EXPECT_TRUE(install(target, payload).installed);
     EXPECT_EQ(readFile(target / kModule), bundle().entries[4].data);
     EXPECT_FALSE(anyOfOurs(target));
@@ -104,7 +104,8 @@ TEST_F(ModuleInUse, ALoadedModuleIsReplacedAndItsBackupSweptLater) {
     EXPECT_TRUE(loaded.installed) << loaded.cause;
     EXPECT_EQ(readFile(target / kModule), bundle().entries[4].data);
 
-    // The old module's backup may still be mapped; the next run sweeps it.
+    // The old module's backup is still mapped and cannot be deleted yet; the
+    // next run sweeps it.
     host.release();
     EXPECT_TRUE(install(target, payload).installed);
     EXPECT_FALSE(anyOfOurs(target));

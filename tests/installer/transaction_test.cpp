@@ -52,7 +52,7 @@ protected:
 
     // A fresh older bundle for each attempt; returns its state.
     FolderState freshOldBundle() {
-        fs::remove_all(target);
+        removeTree(target);
         writeOlderBundle(target, bundle());
         return stateOf(target);
     }
