@@ -129,11 +129,12 @@ void BM_CancelInLargestEntry(benchmark::State& state) {
     ZipArchive archive;
     mz_zip_reader_init_mem(&archive.get(), p.bytes.data(), p.bytes.size(), 0);
     std::uint32_t largest = 0;
-    for (std::uint32_t i = 0, size = 0; i < mz_zip_reader_get_num_files(&archive.get()); ++i)
-        if (std::uint32_t n = static_cast<std::uint32_t>(fs::file_size(folder / archive.getFileNameForIndex(i)) *
-                                                          !mz_zip_reader_is_file_a_directory(&archive.get(), i));
-            n > size)
-            size = n, largest = i;
+    std::uintmax_t largestSize = 0;
+    for (std::uint32_t i = 0; i < mz_zip_reader_get_num_files(&archive.get()); ++i) {
+        if (mz_zip_reader_is_file_a_directory(&archive.get(), i)) continue;
+        const std::uintmax_t size = fs::file_size(folder / archive.getFileNameForIndex(i));
+        if (size > largestSize) largestSize = size, largest = i;
+    }
     const fs::path staged = folder / (".bench.new-" + std::to_string(largest));
     double total = 0;
     for (auto _ : state) {
