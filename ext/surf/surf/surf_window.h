@@ -86,6 +86,8 @@ struct SurfInternal {
   unsigned char prev[256];  // the states before the last message pump
   int widgetsPressed;       // left button held since it went down on the overlay
   SurfNative* native;
+  float backingScale;  // bitmap pixels per UI unit
+  float wheelX, wheelY;  // wheel notches of the last surfUpdate
 };
 
 // A new window bitmap of w x h transparent pixels titled with the UTF-8 title;
@@ -93,6 +95,16 @@ struct SurfInternal {
 Surf* surfWindow(int w, int h, const char* title, int flags);
 // Presents the bitmap, then gathers the input that arrived since the last call.
 void surfUpdate(Surf* bmp);
+// As surfUpdate, for a bitmap that is the same as at the last present: nothing
+// is uploaded or redrawn unless the window system asks for a repaint.
+void surfUpdateUnchanged(Surf* bmp);
+// Wheel movement during the last surfUpdate in notches: dy > 0 toward the end
+// of the content (rolled toward the user), dx > 0 toward the right.
+void surfWheel(Surf* bmp, float* dx, float* dy);
+// Bitmap pixels per UI unit: the window's DPI / 96. A window asked for as
+// w x h units has a bitmap of round(w * scale) x round(h * scale) pixels, and
+// the bitmap is resized during surfUpdate when the scale changes.
+float surfBackingScale(Surf* bmp);
 // 1 once after each close request, else 0; the window stays open.
 int surfClosed(Surf* bmp);
 // Cursor position in bitmap pixels (negative above and left of it) and the

@@ -60,6 +60,7 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
   win->p4 = 1.0f;
   win->widgetsScale = 3.0f;
   win->widgets = surfBitmap(40, 14);
+  win->backingScale = 1.0f;
 
   int screenW = 0, screenH = 0;
   surfPlatformOpen(bmp, &screenW, &screenH);
@@ -115,6 +116,8 @@ void surfUpdate(Surf* bmp) {
   memcpy(win->prev, win->keys, sizeof win->keys);
   surfPlatformPump(bmp);
 }
+
+void surfUpdateUnchanged(Surf* bmp) { surfUpdate(bmp); }
 
 // ---- Events from the backend ---------------------------------------------------
 
@@ -232,6 +235,14 @@ float surfTime() {
   last = now;
   return seconds;
 }
+
+void surfWheel(Surf* bmp, float* dx, float* dy) {
+  SurfInternal* win = surfInternal(bmp);
+  if (dx) *dx = win->wheelX;
+  if (dy) *dy = win->wheelY;
+}
+
+float surfBackingScale(Surf* bmp) { return surfInternal(bmp)->backingScale; }
 
 int surfTouch(Surf* bmp, SurfTouchPoint* points, int maxPoints) {
   if (maxPoints < 1 || !points) return 0;
