@@ -57,6 +57,7 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
   if (w < 1) w = 1;
   if (h < 1) h = 1;
   Surf* bmp = surfBitmap2(w, h, (int)sizeof(SurfInternal));
+  if (!bmp) exit(1);  // as for any other failed window creation
   SurfInternal* win = surfInternal(bmp);
   win->wtitle = strdup(title ? title : "");
   win->dwStyle = SURF_STYLE_WINDOWED;
