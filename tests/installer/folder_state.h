@@ -45,6 +45,15 @@ inline FolderState stateOf(const std::filesystem::path& root) {
     return state;
 }
 
+// Windows will not delete read-only files.
+inline void removeTree(const std::filesystem::path& root) {
+    namespace fs = std::filesystem;
+    if (!fs::exists(root)) return;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+    fs::remove_all(root);
+}
+
 // An older bundle where the payload goes: other bytes and times, a file the
 // payload lacks, and a read-only module.
 inline void writeOlderBundle(const std::filesystem::path& target, const ziptest::Archive& payload) {

@@ -52,7 +52,7 @@ protected:
 
     // A fresh older bundle for each attempt; returns its state.
     FolderState freshOldBundle() {
-        fs::remove_all(target);
+        removeTree(target);
         writeOlderBundle(target, bundle());
         return stateOf(target);
     }
@@ -143,7 +143,7 @@ TEST_F(AllOrNothing, ARollbackThatCannotFinishDeletesNothingAndSaysWhere) {
     EXPECT_FALSE(run.result);
     const std::string module = "Velliphon.vst3/Contents/moduleinfo.json";
     EXPECT_TRUE(run.cause.starts_with(module + ": access denied\n" + module + ": not restored (access denied); "
-                                      "its previous version is " + (target / ".com.tarnwick.velliphon.old-2").generic_string()))
+                                      "its previous version is " + (target / ".com.tarnwick.velliphon.old-2").string()))
         << run.cause;
     EXPECT_TRUE(backupPresent());
 

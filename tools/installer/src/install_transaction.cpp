@@ -78,6 +78,11 @@ std::string utf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+std::string nativeUtf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // Names as they may stand in a message: control bytes would garble a console
 // line or the screen.
 std::string printable(std::string_view name) {
@@ -146,6 +151,15 @@ std::error_code removePath(const fs::path& path) {
     return ec;
 }
 
+// Windows refuses to delete a read-only file, and the backup of one is
+// read-only too.
+std::error_code removeEvenReadOnly(const fs::path& path) {
+    if (!removePath(path)) return {};
+    std::error_code ec;
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
+    return removePath(path);
+}
+
 bool present(const fs::path& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));
@@ -204,7 +218,7 @@ std::optional<std::vector<Record>> readJournal(const fs::path& path) {
 // by the next run in any case.
 void sweep(const OurFiles& ours, const InstallSeams& seams) {
     for (const fs::path& file : ours.leftovers(true))
-        if (change(seams, [&] { return removePath(file); })) os::removeAtRestart(file);
+        if (change(seams, [&] { return removeEvenReadOnly(file); })) os::removeAtRestart(file);
     change(seams, [&] { return removePath(ours.journal()); });
 }
 
@@ -226,7 +240,7 @@ std::vector<std::string> rollBack(const OurFiles& ours, const std::vector<Record
             if (!present(backup)) continue;  // never moved aside, or already back
             if (std::error_code ec = change(seams, [&] { return os::renameFile(backup, path); }))
                 notRestored.push_back(printable(r->path) + ": not restored (" + describeSystemError(ec) +
-                                      "); its previous version is " + printable(utf8(backup)));
+                                      "); its previous version is " + printable(nativeUtf8(backup)));
         } else if (r->kind == Record::replaced) {
             if (!present(path)) continue;
             if (std::error_code ec = change(seams, [&] { return removePath(path); }))
@@ -418,7 +432,7 @@ InstallReport recoverInterruptedInstall(const fs::path& target, std::string_view
     }
     const auto records = readJournal(ours.journal());
     if (!records)
-        return {InstallReport::failed, printable(utf8(ours.journal())) + ": not a journal this installer can read"};
+        return {InstallReport::failed, printable(nativeUtf8(ours.journal())) + ": not a journal this installer can read"};
     if (std::any_of(records->begin(), records->end(), [](const Record& r) { return r.kind == Record::committed; })) {
         sweep(ours, seams);
         return {InstallReport::installed, {}};
