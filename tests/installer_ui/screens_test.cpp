@@ -248,14 +248,17 @@ TEST(WideWords, AreBrokenAfterAPathSeparatorSoThatEveryPieceFits)
     EXPECT_TRUE(breakWideWords("/tmp/abcdefghij", width, font).starts_with("/tmp/\n"));
     for (std::string_view text : { "kept as /var/lib/plug-ins/.com.tarnwick.velliphon.old-2 now",
                                    "C:\\Program Files\\Common Files\\VST3\\.com.tarnwick.velliphon.old-2",
-                                   "averyveryverylongwordwithnoseparatoratall" }) {
+                                   "averyveryverylongwordwithnoseparatoratall",
+                                   "/home/j\xc3\xbcrgen-\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4" }) {
         const std::string broken = breakWideWords(text, width, font);
         std::string rejoined = broken;
         std::erase(rejoined, '\n');
         EXPECT_EQ(rejoined, text) << "only line breaks are added";
         std::string line, word;
         for (std::istringstream lines(broken); std::getline(lines, line, '\n');)
-            for (std::istringstream words(line); words >> word;)
+            for (std::istringstream words(line); words >> word;) {
                 EXPECT_LE(font.textWidth(word), width) << word;
+                EXPECT_NE(static_cast<unsigned char>(word[0]) & 0xc0, 0x80) << "a character cut in two";
+            }
     }
 }
