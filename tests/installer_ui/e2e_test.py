@@ -143,6 +143,34 @@ def closing_during_the_job_waits_for_it(display):
         s.close()
 
 
+def cancelling_waits_for_the_job_then_moves_on(display):
+    # The job is held in its failure report, as above: Cancel comes too late
+    # to change its outcome, so the cancelling screen, without a button,
+    # stays until the job ends and then gives way to the error by itself.
+    read, write, _ = xs.full_pipe()
+    s = Session(display, stdout=write)
+    os.makedirs(s.vst3)
+    with open(os.path.join(s.vst3, "Velliphon.vst3"), "w") as f:
+        f.write("in the way")
+    os.chmod(s.vst3, 0o777)
+    s.start()
+    os.close(write)
+    try:
+        s.to_install()
+        show(display, s.window, "install_step3")
+        xs.click(display, s.window, xs.SINGLE)
+        show(display, s.window, "cancelling")
+        xs.read_until(read, b"Failed to extract file")
+        show(display, s.window, "error_unpack")
+        # Closed rather than Exit: Exit ends the process while the button is
+        # still held, and the click's release can then fail.
+        xs.run_x(display, CLOSER, s.window)
+        expect(s.process.wait(timeout=20) == 0, f"exit status {s.process.returncode}")
+    finally:
+        os.close(read)
+        s.close()
+
+
 def closing_after_cancel_ends_promptly(display):
     s = Session(display).start()
     try:
@@ -179,7 +207,8 @@ def main():
     if "ASAN_OPTIONS" in os.environ:
         os.environ["ASAN_OPTIONS"] += ":detect_leaks=0"
     cases = [installs_the_bundle_and_exits, a_file_in_the_way_shows_the_error,
-             closing_during_the_job_waits_for_it, closing_after_cancel_ends_promptly,
+             closing_during_the_job_waits_for_it, cancelling_waits_for_the_job_then_moves_on,
+             closing_after_cancel_ends_promptly,
              shift_return_toggles_the_debug_dialog]
     passed = failed = 0
     with xs.Display() as display:

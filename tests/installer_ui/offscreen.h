@@ -20,6 +20,7 @@ public:
         std::string text;
         gui_Vec2 pos;
         gui_Font font;
+        gui_Rect clip; // what of the window may show it
     };
 
     explicit OffscreenWindow(UIRendererDelegate& delegate, int width = 500, int height = 350)
@@ -47,10 +48,13 @@ public:
     std::vector<Text> texts()
     {
         std::vector<Text> found;
+        gui_Rect clip = gui_rect(0, 0, _bitmap.width(), _bitmap.height());
         gui_Command* cmd = nullptr;
         while (gui_next_command(_ctx.get(), &cmd))
-            if (cmd->type == GUI_COMMAND_TEXT)
-                found.push_back({ cmd->text.str, cmd->text.pos, cmd->text.font });
+            if (cmd->type == GUI_COMMAND_CLIP)
+                clip = cmd->clip.rect;
+            else if (cmd->type == GUI_COMMAND_TEXT)
+                found.push_back({ cmd->text.str, cmd->text.pos, cmd->text.font, clip });
         return found;
     }
 

@@ -98,11 +98,13 @@ enum class Scene {
     installCreating,  // job at step 1, "Creating settings folder"
     installSettingUp, // job at step 2, "Setting up target folder"
     installUnpacking, // job at step 3, "Unpacking plugin"
-    cancelling,
+    cancelling, // Cancel pressed, the job held before it could stop
+    cancelled,  // the job stopped after Cancel
     celebrate,
     errorSetUp,  // "Failed to set up target folder"
     errorUnpack, // "Failed to unpack plugin"
     errorFailed, // "Installation failed!"
+    errorNotRestored, // an older bundle that the rollback could not put back
     debugDialog, // the debug overlay over the start screen
 };
 
@@ -115,6 +117,7 @@ inline const std::vector<std::pair<Scene, const char*>>& allScenes()
         { Scene::installSettingUp, "install_step2" },
         { Scene::installUnpacking, "install_step3" },
         { Scene::cancelling, "cancelling" },
+        { Scene::cancelled, "cancelled" },
         { Scene::celebrate, "celebrate" },
         { Scene::errorSetUp, "error_setup" },
         { Scene::errorUnpack, "error_unpack" },
@@ -157,6 +160,11 @@ public:
         });
     }
 
+    // Lets a job held at its target lookup go on.
+    void releaseJob() { _gate->release(); }
+    // The VST3 folder the job installs into, unless the scene puts it elsewhere.
+    fs::path target() const { return _folder.path() / "vst3"; }
+
     // Puts the pointer where it hovers nothing and lets the UI core see it.
     void restPointer()
     {
@@ -191,10 +199,12 @@ public:
 private:
     InstallSource source()
     {
-        const fs::path target = _folder.path() / "vst3";
+        const fs::path target = this->target();
+        std::function<std::error_code()> beforeChange;
         switch (_scene) {
         case Scene::installCreating:
         case Scene::cancelling:
+        case Scene::cancelled:
             break;
         case Scene::installSettingUp:
             // A plain file where the folder should be: its creation throws.
@@ -210,18 +220,31 @@ private:
         case Scene::errorSetUp:
             _gate = std::make_shared<TargetGate>("VST3");
             break;
+        case Scene::errorNotRestored:
+            fs::create_directories(target / "Velliphon.vst3" / "Contents");
+            std::ofstream(target / "Velliphon.vst3" / "Contents" / "moduleinfo.json") << "older";
+            // Once the old file has been moved aside, every change fails:
+            // neither the new file nor the old one can go in.
+            beforeChange = [target] {
+                for (const auto& e : fs::directory_iterator(target))
+                    if (e.path().filename().string().find(".old-") != std::string::npos)
+                        return std::make_error_code(std::errc::permission_denied);
+                return std::error_code();
+            };
+            break;
         default:
             _gate = std::make_shared<TargetGate>(target);
         }
         if (!_gate)
             _gate = std::make_shared<TargetGate>(target);
-        const bool held = _scene == Scene::installCreating || _scene == Scene::cancelling;
+        const bool held
+            = _scene == Scene::installCreating || _scene == Scene::cancelling || _scene == Scene::cancelled;
         if (!held)
             _gate->release();
         std::shared_ptr<TargetGate> gate = _gate;
         if (_scene == Scene::errorFailed)
             return { [] () -> fs::path { throw std::runtime_error("no plug-in folder"); }, embeddedPayload() };
-        return { [gate] { return gate->lookUp(); }, embeddedPayload() };
+        return { [gate] { return gate->lookUp(); }, embeddedPayload(), beforeChange };
     }
 
     void check(bool ok, const char* what)
@@ -269,9 +292,14 @@ private:
             waitForMessage("Unpacking plugin");
             break;
         case Scene::cancelling:
+        case Scene::cancelled:
             startJob();
             window->frame();
             window->click("Cancel");
+            if (_scene == Scene::cancelled) {
+                releaseJob();
+                check(runUntil(AppView::cancelled), "cancelled screen");
+            }
             break;
         case Scene::celebrate:
             startJob();
@@ -280,6 +308,7 @@ private:
         case Scene::errorSetUp:
         case Scene::errorUnpack:
         case Scene::errorFailed:
+        case Scene::errorNotRestored:
             startJob();
             check(runUntil(AppView::error), "error screen");
             break;

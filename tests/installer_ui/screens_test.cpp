@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "layout.h"
@@ -106,40 +107,76 @@ INSTANTIATE_TEST_SUITE_P(
                       std::pair{ Scene::errorUnpack, "Failed to unpack plugin" },
                       std::pair{ Scene::errorFailed, "Installation failed!" }));
 
-TEST(ScreenFlow, CancelLeadsToCancellingWhichNeverLeavesByItself)
+TEST(ScreenFlow, ErrorScreenShowsTheCauseBetweenTheMessageAndTheAdvice)
+{
+    Staged staged(Scene::errorUnpack);
+    OffscreenWindow& window = *staged.window;
+    window.frame();
+    const std::string cause = staged.view->installer().cause();
+    ASSERT_FALSE(cause.empty());
+    const auto message = window.find("Failed to unpack plugin");
+    const auto shownCause = window.find(cause);
+    const auto advice = window.find("Velliphon could not be installed. The message above");
+    ASSERT_TRUE(message && shownCause && advice);
+    EXPECT_EQ(shownCause->font, labelFont.get());
+    EXPECT_LT(message->pos.y, shownCause->pos.y);
+    EXPECT_LT(shownCause->pos.y, advice->pos.y);
+}
+
+TEST(ScreenFlow, CancelWaitsWithoutButtonsForTheJobThenSaysNothingChanged)
 {
     Staged staged(Scene::cancelling);
     OffscreenWindow& window = *staged.window;
-    EXPECT_EQ(staged.view->currentScreen(), AppView::cancelling);
-    window.frame();
+    for (int i = 0; i < 3; ++i) {
+        window.frame();
+        ASSERT_EQ(staged.view->currentScreen(), AppView::cancelling) << "the job is still held";
+    }
     EXPECT_TRUE(window.shows("Cancelling..."));
-    EXPECT_TRUE(window.shows("Exit"));
+    EXPECT_FALSE(window.shows("Exit")) << "ending the process now would cut the rollback short";
     EXPECT_FALSE(window.shows("Cancel"));
+
+    staged.releaseJob();
+    ASSERT_TRUE(staged.runUntil(AppView::cancelled));
+    window.frame();
+    EXPECT_EQ(boldTexts(window), std::vector<std::string>{ "Installation cancelled" });
+    EXPECT_TRUE(window.shows("Nothing on this computer was changed."));
+    EXPECT_TRUE(window.shows("Exit"));
+    EXPECT_FALSE(fs::exists(staged.target() / "Velliphon.vst3"));
 }
 
-TEST(ScreenFlow, CancellingStaysAfterTheJobStopped)
+// As the entry point does once its loop ends: the window goes, then the view.
+TEST(ScreenFlow, ClosingTheWindowDuringTheJobCancelsItAndWaitsForIt)
 {
-    scenes::TempFolder folder;
-    auto gate = std::make_shared<scenes::TargetGate>(folder.path() / "vst3");
-    {
-        AppView view("Installer", { [gate] { return gate->lookUp(); }, embeddedPayload() });
-        OffscreenWindow window(view);
-        window.frame();
-        window.click("Next");
-        window.frame();
-        window.click("Install");
-        window.frame();
-        window.click("Cancel");
-        gate->release();
-        EXPECT_TRUE(scenes::waitFor(
-            [&] { return view.installer().progress().message() == "Installation cancelled"; }));
-        for (int i = 0; i < 3; ++i)
-            window.frame();
-        EXPECT_EQ(view.currentScreen(), AppView::cancelling);
-        EXPECT_TRUE(window.shows("Cancelling..."));
+    Staged staged(Scene::installCreating);
+    staged.window.reset();
+    staged.view->windowClosed();
+    staged.releaseJob();
+    staged.view.reset();
+    EXPECT_FALSE(fs::exists(staged.target() / "Velliphon.vst3"));
+}
+
+// A rollback that could not finish names each file and where its previous
+// version lies: long paths, more lines than the cell holds.
+TEST(ScreenFlow, ALongCauseStaysInsideTheWindowAndScrollsAboveExit)
+{
+    Staged staged(Scene::errorNotRestored);
+    OffscreenWindow& window = *staged.window;
+    window.frame(); // the scroll bar follows the previous frame's content
+    const auto exit = window.find("Exit");
+    ASSERT_TRUE(exit);
+    std::string shown;
+    for (const auto& t : window.texts()) {
+        if (t.font != labelFont.get() || t.text == "Exit")
+            continue;
+        shown += t.text;
+        EXPECT_LE(t.pos.x + labelFont->textWidth(t.text), 500 - 16) << "runs past the edge: " << t.text;
+        const int bottom = std::min(t.pos.y + labelFont->textHeight(), t.clip.y + t.clip.h);
+        EXPECT_LT(bottom, exit->pos.y) << "over the Exit button: " << t.text;
     }
-    EXPECT_FALSE(fs::exists(folder.path() / "vst3" / "Velliphon.vst3" / "PlugIn.ico"))
-        << "the job stopped before the last entry";
+    const std::string cause = staged.view->installer().cause();
+    ASSERT_NE(cause.find('\n'), std::string::npos) << "not the rollback's report: " << cause;
+    const std::string backup = cause.substr(cause.rfind(' ') + 1);
+    EXPECT_NE(shown.find(backup), std::string::npos) << "where the old file lies, in full: " << backup;
 }
 
 TEST(PropertyText, BackslashNBecomesALineBreakAndNothingElseChanges)
@@ -200,5 +237,28 @@ TEST(ProgressBar, FillsItsFractionAndShowsASliverAtZero)
         EXPECT_EQ(rects[4].x, rects[2].x) << "filled from the left edge";
         EXPECT_EQ(rects[4].w, width) << position;
         EXPECT_EQ(rects[4].h, 16);
+    }
+}
+
+TEST(WideWords, AreBrokenAfterAPathSeparatorSoThatEveryPieceFits)
+{
+    Font& font = *labelFont;
+    const int width = font.textWidth("/tmp/abcde");
+    EXPECT_EQ(breakWideWords("words that fit stay as they are", width, font), "words that fit stay as they are");
+    EXPECT_TRUE(breakWideWords("/tmp/abcdefghij", width, font).starts_with("/tmp/\n"));
+    for (std::string_view text : { "kept as /var/lib/plug-ins/.com.tarnwick.velliphon.old-2 now",
+                                   "C:\\Program Files\\Common Files\\VST3\\.com.tarnwick.velliphon.old-2",
+                                   "averyveryverylongwordwithnoseparatoratall",
+                                   "/home/j\xc3\xbcrgen-\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4" }) {
+        const std::string broken = breakWideWords(text, width, font);
+        std::string rejoined = broken;
+        std::erase(rejoined, '\n');
+        EXPECT_EQ(rejoined, text) << "only line breaks are added";
+        std::string line, word;
+        for (std::istringstream lines(broken); std::getline(lines, line, '\n');)
+            for (std::istringstream words(line); words >> word;) {
+                EXPECT_LE(font.textWidth(word), width) << word;
+                EXPECT_NE(static_cast<unsigned char>(word[0]) & 0xc0, 0x80) << "a character cut in two";
+            }
     }
 }

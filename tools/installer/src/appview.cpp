@@ -1,5 +1,6 @@
 #include "appview.h"
 
+#include <initializer_list>
 #include <utility>
 
 #include "layout.h"
@@ -16,6 +17,33 @@ constexpr int frameSpacing = Sizes::Spacing::medium;
 float lineHeight()
 {
     return static_cast<float>(labelFont->textHeight());
+}
+
+// The outcome's explanation can be taller than its cell (a rollback that could
+// not finish lists every file it left): it then scrolls within the cell, and
+// Exit stays in view. When it fits, nothing shows that it could scroll.
+void scrolling(UIToolkit& toolkit, const ChildUI& content)
+{
+    gui_Context* ctx = &toolkit.context();
+    UIStyle style(ctx);
+    style.padding(0);
+    gui_begin_panel_ex(ctx, "OUTCOME", GUI_OPT_NOFRAME);
+    const int fullWidth = -1;
+    gui_layout_row(ctx, 1, &fullWidth, -1);
+    content(toolkit);
+    gui_end_panel(ctx);
+}
+
+// Word-wrapped texts, a blank line between each two; empty ones take no room.
+void writeParagraphs(UIToolkit& toolkit, std::initializer_list<std::string_view> texts)
+{
+    std::string joined;
+    for (std::string_view text : texts)
+        if (!text.empty())
+            joined.append(joined.empty() ? "" : "\n\n").append(text);
+    UIStyle style(&toolkit.context());
+    style.spacing(Sizes::Spacing::tiny);
+    toolkit.text(joined);
 }
 
 } // namespace
@@ -73,16 +101,14 @@ void AppView::describe(UIToolkit& toolkit)
         return celebrationScreen(toolkit);
     case error:
         return errorScreen(toolkit);
+    case cancelled:
+        return cancelledScreen(toolkit);
     }
 }
 
 ChildUI AppView::textCell(std::string_view key)
 {
-    return [this, key](UIToolkit& t) {
-        UIStyle style(&t.context());
-        style.spacing(Sizes::Spacing::tiny);
-        t.text(_texts.get(key));
-    };
+    return [this, key](UIToolkit& t) { writeParagraphs(t, { _texts.get(key) }); };
 }
 
 void AppView::startScreen(UIToolkit& toolkit)
@@ -109,15 +135,9 @@ void AppView::licenseScreen(UIToolkit& toolkit)
 
 void AppView::installScreen(UIToolkit& toolkit)
 {
-    if (_installer.done()) {
-        switchScreen(_installer.succeeded() ? celebrate : error);
+    if (showOutcomeWhenDone())
         return;
-    }
-    const auto heading = [](UIToolkit& t) {
-        UIStyle style(&t.context());
-        style.spacing(Sizes::Spacing::tiny);
-        t.text("Installing...");
-    };
+    const auto heading = [](UIToolkit& t) { writeParagraphs(t, { "Installing..." }); };
     const auto step = [this](UIToolkit& t) {
         UIStyle style(&t.context());
         style.padding(0);
@@ -137,14 +157,27 @@ void AppView::installScreen(UIToolkit& toolkit)
     }(toolkit);
 }
 
+// No Exit while the job stops and rolls back: ending the process then would
+// leave the plug-in folder half restored. Closing the window waits for it.
 void AppView::cancellingScreen(UIToolkit& toolkit)
 {
+    if (showOutcomeWhenDone())
+        return;
     UI::Column{
         { UI::Label("Cancelling...", UIToolkit::alignLeft), lineHeight() },
         { UI::Spacer(), 1.0f },
-        buttonRowCell(exitButton),
-        { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
+}
+
+bool AppView::showOutcomeWhenDone()
+{
+    if (!_installer.done())
+        return false;
+    // A Cancel that came after the job had put everything in place changed
+    // nothing: the plug-in is installed, and the celebration says so.
+    const bool installed = _installer.succeeded();
+    switchScreen(installed ? celebrate : _installer.cancelled() ? cancelled : error);
+    return true;
 }
 
 void AppView::celebrationScreen(UIToolkit& toolkit)
@@ -158,14 +191,29 @@ void AppView::celebrationScreen(UIToolkit& toolkit)
 void AppView::errorScreen(UIToolkit& toolkit)
 {
     const std::string message(_installer.progress().message());
-    const auto firstLine = [&message](UIToolkit& t) {
+    const std::string cause = _installer.cause();
+    outcomeScreen(toolkit, message, [this, &cause](UIToolkit& t) {
+        writeParagraphs(t, { breakWideWords(cause, t.peekNextLayout().w, *labelFont), _texts.get("failure") });
+    });
+}
+
+void AppView::cancelledScreen(UIToolkit& toolkit)
+{
+    outcomeScreen(toolkit, "Installation cancelled", [](UIToolkit& t) {
+        writeParagraphs(t, { "Nothing on this computer was changed." });
+    });
+}
+
+void AppView::outcomeScreen(UIToolkit& toolkit, std::string_view headline, const ChildUI& body)
+{
+    const auto firstLine = [headline](UIToolkit& t) {
         UIStyle style(&t.context());
         style.padding(0).spacing(Sizes::Spacing::tiny).font(titleFont);
-        t.label(message, UIToolkit::alignLeft);
+        t.label(headline, UIToolkit::alignLeft);
     };
     UI::Column{
         { firstLine, 2.0f * lineHeight() },
-        { textCell("failure"), 1.0f },
+        { [&body](UIToolkit& t) { scrolling(t, body); }, 1.0f },
         buttonRowCell(exitButton),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);

@@ -9,9 +9,10 @@
 #include "ui/toolkit.h"
 
 // The installer's screens and the moves between them: start, licence,
-// install, then celebration or error, with cancelling as a side exit. Once a
-// frame it describes the current screen; a button's action takes effect from
-// the next frame's description on.
+// install, then celebration or error, or, after Cancel, cancelling until the
+// job has rolled back and then cancelled. Once a frame it describes the
+// current screen; a button's action takes effect from the next frame's
+// description on.
 class AppView : public UIRendererDelegate {
 public:
     enum Screen : int {
@@ -21,6 +22,7 @@ public:
         cancelling = 3,
         celebrate = 4,
         error = 5,
+        cancelled = 6,
     };
 
     // `title` is the text of the UI's own title bar.
@@ -33,6 +35,10 @@ public:
     ~AppView() override = default;
 
     void render(UIContext& context) override;
+    // The window has gone, so nobody will see the job's outcome: a job still
+    // running is cancelled and rolls back. Destroying the view then waits for
+    // it to end.
+    void windowClosed() { _installer.cancel(); }
     void switchScreen(Screen screen) { _currentScreen = screen; }
     Screen currentScreen() const { return _currentScreen; }
     const Installer& installer() const { return _installer; }
@@ -47,6 +53,7 @@ public:
     void cancellingScreen(UIToolkit& toolkit);
     void celebrationScreen(UIToolkit& toolkit);
     void errorScreen(UIToolkit& toolkit);
+    void cancelledScreen(UIToolkit& toolkit);
 
 private:
     class PropertyTexts {
@@ -66,6 +73,11 @@ private:
     void describe(UIToolkit& toolkit);
     // A cell's content: the property's text, word-wrapped.
     ChildUI textCell(std::string_view key);
+    // Once the job's result is in, moves to the screen that tells it; false
+    // while the job still runs.
+    bool showOutcomeWhenDone();
+    // A headline in bold, the body below it, and Exit.
+    void outcomeScreen(UIToolkit& toolkit, std::string_view headline, const ChildUI& body);
 
     UIStyle::Palette _palette;
     std::string _title;

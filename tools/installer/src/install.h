@@ -98,8 +98,10 @@ private:
     InstallSource _source;
     Progress _progress;
     std::atomic<bool> _cancelled;
-    std::future<bool> _success;
     // Written by the job before its result is set, read only after.
     bool _endedByCancel = false;
     std::string _cause;
+    // Last, so that it goes first: destroying a running job waits for it
+    // before the fields it writes are gone.
+    std::future<bool> _success;
 };

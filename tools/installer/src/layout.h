@@ -31,6 +31,12 @@ std::string displayText(std::string_view value);
 // The property's value (empty when absent) for display.
 std::string getPropertyText(std::string_view key);
 
+// The text with a line break inserted into each word wider than `width`,
+// after the last path separator that keeps its piece within the width, or
+// else after the last character that does. The word wrap keeps words whole,
+// and a long path in an error would otherwise run past the window's edge.
+std::string breakWideWords(std::string_view text, int width, Font& font);
+
 // One button across the width, inset a little from both sides.
 template <typename B>
 UI::Cell buttonRowCell(const B& button)

@@ -25,12 +25,14 @@ int main(int, char**)
     debugDialog.setFont(labelFont);
 
     // The window goes before the screen flow, whose job may still be running:
-    // the process then waits without a window until the job has ended.
+    // closing the window cancels it, and the process waits without a window
+    // until it has rolled back.
     AppView view(heading);
     {
         AppWindow window(windowWidth, windowHeight, title, SURF_RESIZE, icons, view);
         while (!window.closed())
             window.render();
     }
+    view.windowClosed();
     return 0;
 }
