@@ -43,6 +43,7 @@
 #include "install_transaction.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <fstream>
 #include <optional>
@@ -278,9 +279,13 @@ public:
 
     void begin(const std::vector<fs::path>& madeFolders) {
         mustChange(_seams, utf8(_ours.journal().filename()), [&] {
+            // The stream keeps no error code of its own; the C library's
+            // errno still tells "access denied" from a full disk.
+            errno = 0;
             _journal.open(_ours.journal(), std::ios::binary | std::ios::trunc);
             _journal << kJournalHeader << '\n' << std::flush;
-            return _journal ? std::error_code() : std::make_error_code(std::errc::io_error);
+            if (_journal) return std::error_code();
+            return errno ? std::error_code(errno, std::generic_category()) : std::make_error_code(std::errc::io_error);
         });
         for (const fs::path& made : madeFolders) write({Record::madeAbove, utf8(made)});
     }
