@@ -13,9 +13,19 @@ constexpr int rootWindowOptions = GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE;
 constexpr int framePadding = Sizes::Spacing::large;
 constexpr int frameSpacing = Sizes::Spacing::medium;
 
+constexpr const char* licensePanel = "PANEL";
+// On an outcome screen Exit is the way on as well as the way out.
+constexpr int outcomeExit = KeyboardFocus::forward | KeyboardFocus::leave;
+
 float lineHeight()
 {
     return static_cast<float>(labelFont->textHeight());
+}
+
+// The distance from one line of word-wrapped text to the next.
+int textLineHeight()
+{
+    return labelFont->textHeight() + Sizes::Spacing::tiny;
 }
 
 } // namespace
@@ -48,6 +58,7 @@ void AppView::render(UIContext& context)
     UIStyle style(context.ctx);
     style.palette(_palette).padding(framePadding).spacing(frameSpacing).font(titleFont);
     UIToolkit toolkit(context);
+    _keyboard.beginFrame(*context.ctx);
     toolkit.window(
         _title,
         [this](UIToolkit& t) {
@@ -56,6 +67,7 @@ void AppView::render(UIContext& context)
             describe(t);
         },
         rootWindowOptions);
+    _keyboard.endFrame();
 }
 
 void AppView::describe(UIToolkit& toolkit)
@@ -89,7 +101,8 @@ void AppView::startScreen(UIToolkit& toolkit)
 {
     UI::Column{
         { textCell("description"), 1.0f },
-        buttonRowCell(exitButton, UI::Button("Next", [this] { switchScreen(license); })),
+        buttonRowCell(_keyboard.button(exitButton, KeyboardFocus::leave),
+                      _keyboard.button(UI::Button("Next", [this] { switchScreen(license); }), KeyboardFocus::forward)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -100,9 +113,11 @@ void AppView::licenseScreen(UIToolkit& toolkit)
         _installer.start();
         switchScreen(install);
     };
+    scrollByKeys(toolkit.context(), *gui_get_container(&toolkit.context(), licensePanel), textLineHeight());
     UI::Column{
-        { UI::Panel(textCell("license"), "PANEL"), 1.0f },
-        buttonRowCell(exitButton, UI::Button("Install", startInstalling)),
+        { UI::Panel(textCell("license"), licensePanel), 1.0f },
+        buttonRowCell(_keyboard.button(exitButton, KeyboardFocus::leave),
+                      _keyboard.button(UI::Button("Install", startInstalling), KeyboardFocus::forward)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -132,7 +147,7 @@ void AppView::installScreen(UIToolkit& toolkit)
         { ProgressControl(_installer.progress().progress()), Sizes::Spacing::large },
         { step, lineHeight() },
         { UI::Spacer(), 0.5f },
-        buttonRowCell(UI::Button("Cancel", cancel)),
+        buttonRowCell(_keyboard.button(UI::Button("Cancel", cancel), KeyboardFocus::leave)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -142,7 +157,7 @@ void AppView::cancellingScreen(UIToolkit& toolkit)
     UI::Column{
         { UI::Label("Cancelling...", UIToolkit::alignLeft), lineHeight() },
         { UI::Spacer(), 1.0f },
-        buttonRowCell(exitButton),
+        buttonRowCell(_keyboard.button(exitButton, KeyboardFocus::leave)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -151,7 +166,7 @@ void AppView::celebrationScreen(UIToolkit& toolkit)
 {
     UI::Column{
         { textCell("celebration"), 1.0f },
-        buttonRowCell(exitButton),
+        buttonRowCell(_keyboard.button(exitButton, outcomeExit)),
     }(toolkit);
 }
 
@@ -166,7 +181,7 @@ void AppView::errorScreen(UIToolkit& toolkit)
     UI::Column{
         { firstLine, 2.0f * lineHeight() },
         { textCell("failure"), 1.0f },
-        buttonRowCell(exitButton),
+        buttonRowCell(_keyboard.button(exitButton, outcomeExit)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
