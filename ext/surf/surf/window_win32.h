@@ -23,4 +23,15 @@ void surfWglCreate(Surf* bmp);
 // Deletes the contexts and releases the device context.
 void surfWglDestroy(Surf* bmp);
 
+// The frame the window's style adds around its client area at a DPI (0: the
+// window's own).
+RECT surfWin32Frame(HWND hwnd, UINT dpi);
+// Gives a new window the client size of its DPI, frame metrics included.
+void surfWin32FollowDpi(Surf* bmp);
+void surfWin32OnDpiChanged(Surf* bmp, HWND hwnd, WPARAM wParam, LPARAM lParam);
+// Key down or up messages, sided modifiers told apart.
+void surfWin32OnKey(Surf* bmp, WPARAM wParam, LPARAM lParam, int down);
+// Button and wheel messages; false for any other message.
+bool surfWin32OnPointer(Surf* bmp, HWND hwnd, UINT message, WPARAM wParam);
+
 LRESULT CALLBACK surfWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,3 +7,14 @@
 int surfKeyFromKeySym(KeySym sym);
 // Ignores X errors of requests whose failure the caller checks otherwise.
 int surfIgnoreXError(Display* dpy, XErrorEvent* error);
+
+struct Surf;
+struct SurfRect;
+
+// The window's display connection.
+Display* surfX11Display(Surf* bmp);
+// The rectangle if a monitor shows enough of it, else the same size centred
+// on the primary monitor.
+SurfRect surfX11VisiblePlacement(Display* dpy, SurfRect rect);
+// A button press or release: mouse buttons and the wheel's notches.
+void surfX11OnButton(Surf* bmp, const XButtonEvent* ev);
