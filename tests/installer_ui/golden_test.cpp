@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,12 @@ struct GoldenCase {
     bool caching;
     float scale;
 };
+
+// Failure messages name the case rather than dump its bytes.
+void PrintTo(const GoldenCase& c, std::ostream* os)
+{
+    *os << c.name << (c.caching ? "" : ", uncached");
+}
 
 // Pictures at other scales than 1 carry it in their name: start_scale150.
 std::string scaledName(const char* name, float scale)
