@@ -31,7 +31,8 @@ void surfWin32FollowDpi(Surf* bmp);
 void surfWin32OnDpiChanged(Surf* bmp, HWND hwnd, WPARAM wParam, LPARAM lParam);
 // Key down or up messages, sided modifiers told apart.
 void surfWin32OnKey(Surf* bmp, WPARAM wParam, LPARAM lParam, int down);
-// Button and wheel messages; false for any other message.
+// Button, wheel and capture messages; false where the default handling is
+// still wanted.
 bool surfWin32OnPointer(Surf* bmp, HWND hwnd, UINT message, WPARAM wParam);
 
 LRESULT CALLBACK surfWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -116,6 +116,14 @@ bool surfWin32OnPointer(Surf* bmp, HWND hwnd, UINT message, WPARAM wParam) {
     // Positive turns away from the user, that is toward the top of the content.
     case WM_MOUSEWHEEL: surfWinOnWheel(bmp, 0, -GET_WHEEL_DELTA_WPARAM(wParam) / (float)WHEEL_DELTA); return true;
     case WM_MOUSEHWHEEL: surfWinOnWheel(bmp, GET_WHEEL_DELTA_WPARAM(wParam) / (float)WHEEL_DELTA, 0); return true;
+    case WM_CAPTURECHANGED: {
+      // Without the capture a release may go elsewhere: settle what is up now.
+      static const int live[3][2] = {
+          {SURF_BUTTON_LEFT, VK_LBUTTON}, {SURF_BUTTON_MIDDLE, VK_MBUTTON}, {SURF_BUTTON_RIGHT, VK_RBUTTON}};
+      for (const auto& b : live)
+        if (!(GetAsyncKeyState(b[1]) & 0x8000)) surfWinOnButton(bmp, b[0], 0);
+      return false;
+    }
     default: return false;
   }
   surfWinOnButton(bmp, button, down);
