@@ -6,6 +6,7 @@
 #include "guicore/guicore.h"
 #include "surf/surf.h"
 #include "ui/bitmap.h"
+#include "ui/frame_memory.h"
 #include "ui/rendering.h"
 #include "ui/surfinput.h"
 
@@ -25,18 +26,37 @@ public:
     // True once the user has closed the window.
     bool closed() { return surfClosed(win.surfHandle()) != 0; }
 
-    // Describes and draws one frame, presents it, and hands the input that
-    // arrived meanwhile to the UI core, so a click is acted on next frame.
+    // Describes and draws one frame at the window's backing scale, presents
+    // it, and hands the input that arrived meanwhile to the UI core, so a
+    // click is acted on next frame. A frame that would draw exactly what is
+    // on screen is neither drawn nor uploaded.
     void render() {
+        // The window's bitmap follows the scale of the screen it is on.
+        win.setBackingScale(surfBackingScale(win.surfHandle()));
         UIRenderer renderer(win, &ctx, icons, delegate);
-        renderer.render();
-        surfUpdate(win.surfHandle());
+        renderer.describe();
+        // Never a repeat while custom drawers are listed, so replay always
+        // runs, and destroys them, when there are any.
+        if (_drawn.repeats(ctx, win)) {
+            ++_skippedFrames;
+            surfUpdateUnchanged(win.surfHandle());
+        } else {
+            renderer.replay();
+            surfUpdate(win.surfHandle());
+        }
         processMouseInput(&ctx, win.surfHandle());
         processKeyboardInput(&ctx, win.surfHandle());
     }
+
+    // Frames left out because they would have drawn the picture on screen.
+    int skippedFrames() const { return _skippedFrames; }
 
     Bitmap win;
     gui_Context ctx;
     UIIconSet icons;
     UIRendererDelegate& delegate;
+
+private:
+    FrameMemory _drawn;
+    int _skippedFrames = 0;
 };

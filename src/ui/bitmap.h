@@ -19,6 +19,8 @@ public:
     int width() const { return _bmp->w; }
     int height() const { return _bmp->h; }
     float backingScale() const { return _backingScale; }
+    // For a window whose pixels per unit follow the screen it is on.
+    void setBackingScale(float scale) { _backingScale = scale; }
     std::uint8_t* data() const { return reinterpret_cast<std::uint8_t*>(_bmp->pix); }
     Surf* surfHandle() const { return _bmp.get(); }
 

@@ -47,8 +47,13 @@ void Canvas::resetTransform()
 
 void Canvas::clear()
 {
+    // In pixels: at a fractional scale the last row and column are only partly
+    // inside the logical size, and must not keep part of what was there.
     _canvas.begin_path();
-    _canvas.clear_rectangle(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height));
+    _canvas.save();
+    _canvas.set_transform(1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f);
+    _canvas.clear_rectangle(0.0f, 0.0f, static_cast<float>(pixelWidth()), static_cast<float>(pixelHeight()));
+    _canvas.restore();
 }
 
 void Canvas::reset()

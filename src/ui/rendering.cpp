@@ -1,5 +1,7 @@
 #include "ui/rendering.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -7,6 +9,7 @@
 
 #include "ui/debugdialog.h"
 #include "ui/font.h"
+#include "ui/resample.h"
 
 namespace {
 
@@ -20,6 +23,35 @@ int measureTextWidth(gui_Font font, const char* text, int length) {
 }
 
 int measureTextHeight(gui_Font font) { return fontOf(font)->textHeight(); }
+
+int nearestPixel(float v) { return geo::truncate(std::round(v)); }
+
+// Pixels along one axis from `start` for `length` units. Both edges go to the
+// nearest pixel edge, so rectangles that meet in units meet in pixels. A
+// one-unit line is as thick as a unit rounded up, wherever it falls, so that
+// lines keep one thickness and still reach whatever the next unit holds.
+int pixelLength(float start, float length, float scale, int startPixel) {
+    if (length == 1.0f) return geo::truncate(std::ceil(scale));
+    return nearestPixel((start + length) * scale) - startPixel;
+}
+
+gui_Rect pixelRect(const gui_Rect& unitRect, float scale) {
+    const geo::Rect r(unitRect);
+    const int x = nearestPixel(r.x * scale);
+    const int y = nearestPixel(r.y * scale);
+    return gui_rect(x, y, pixelLength(r.x, r.w, scale, x), pixelLength(r.y, r.h, scale, y));
+}
+
+// Icons are drawn one pixel per unit; at any other scale they are resampled
+// smoothly to the placed size first.
+void drawIcon(Surf* target, const Surf& icon, const gui_Rect& placed, SPixel tint) {
+    if (placed.w == icon.w && placed.h == icon.h) {
+        surfBlitTint(target, &icon, placed.x, placed.y, 0, 0, icon.w, icon.h, tint);
+        return;
+    }
+    const std::unique_ptr<Surf, void (*)(Surf*)> scaled(resampled(icon, placed.w, placed.h), surfFree);
+    if (scaled) surfBlitTint(target, scaled.get(), placed.x, placed.y, 0, 0, placed.w, placed.h, tint);
+}
 
 // The command slot's header stays where the UI core wrote it; the object sits
 // at the first 16-byte boundary inside the slot with room for all of it.
@@ -75,13 +107,17 @@ UIRenderer::UIRenderer(Bitmap& bmp, gui_Context* ctx, UIIconSet icons, UIRendere
     : bmp(bmp), ctx(ctx), icons(std::move(icons)), delegate(delegate) {}
 
 void UIRenderer::render() {
+    describe();
+    replay();
+}
+
+void UIRenderer::describe() {
     const float scale = bmp.backingScale();
     UIContext context{ctx, geo::truncate(bmp.width() / scale), geo::truncate(bmp.height() / scale), scale};
     gui_begin(ctx);
     delegate.render(context);
     debugDialog.render(context);
     gui_end(ctx);
-    replay();
 }
 
 void UIRenderer::replay() {
@@ -108,9 +144,8 @@ void UIRenderer::replay() {
             break;
         }
         case GUI_COMMAND_RECT: {
-            const gui_Rect r = geo::Rect(cmd->rect.rect) * scale;
-            const Color color(cmd->rect.color);
-            surfFill(target, r.x, r.y, r.w, r.h, color);
+            const gui_Rect r = pixelRect(cmd->rect.rect, scale);
+            surfFill(target, r.x, r.y, r.w, r.h, Color(cmd->rect.color));
             break;
         }
         case GUI_COMMAND_TEXT:
@@ -123,9 +158,10 @@ void UIRenderer::replay() {
             const Surf* icon = id > 0 && id < GUI_ICON_MAX ? iconBitmaps[id] : nullptr;
             if (!icon) break;
             const gui_Rect& r = cmd->icon.rect;
-            const int dx = r.x + (r.w - icon->w) / 2;
-            const int dy = r.y + (r.h - icon->h) / 2;
-            surfBlitTint(target, icon, dx, dy, 0, 0, icon->w, icon->h, Color(cmd->icon.color));
+            // An icon is as many units as it has pixels, centred in its cell.
+            const gui_Rect placed = pixelRect(
+                gui_rect(r.x + (r.w - icon->w) / 2, r.y + (r.h - icon->h) / 2, icon->w, icon->h), scale);
+            drawIcon(target, *icon, placed, Color(cmd->icon.color));
             break;
         }
         default:

@@ -120,13 +120,15 @@ class UIRenderer {
 public:
     UIRenderer(Bitmap& bmp, gui_Context* ctx, UIIconSet icons, UIRendererDelegate& delegate);
 
+    // describe(), then replay().
     void render();
+    // Lets the delegate and the debug overlay describe the frame.
+    void describe();
+    // Draws the described frame's commands over opaque black.
+    void replay();
 
     Bitmap& bmp;
     gui_Context* ctx;
     UIIconSet icons;
     UIRendererDelegate& delegate;
-
-private:
-    void replay();
 };

@@ -81,8 +81,12 @@ public:
     Button(std::string text, F onPressed) : _text(std::move(text)), _onPressed(std::move(onPressed)) {}
 
     void operator()(UIToolkit& toolkit) const {
-        if (toolkit.button(_text)) _onPressed();
+        if (toolkit.button(_text)) press();
     }
+
+    const std::string& text() const { return _text; }
+    // Runs the action as a click would; for presses from the keyboard.
+    void press() const { _onPressed(); }
 
 private:
     std::string _text;

@@ -38,21 +38,23 @@ TEST(Canvas, DrawsInUnitsAndBlendsOntoTheTargetInPixels)
 
 TEST(Canvas, ResetWithAnOpaqueFillErasesEverything)
 {
-    Canvas c(6, 6, 1.0f);
-    c.resetTransform();
-    c.setFill(Color(255, 0, 0));
-    c.beginPath();
-    c.circle(3, 3, 3);
-    c.fill();
-    c.setFill(Color(0, 0, 0));
-    c.reset();
+    // At 1.5 the canvas is 9 by 8 pixels, the last row only half inside the
+    // logical 5 units: it must be erased all the same.
+    for (const float scale : { 1.0f, 1.5f }) {
+        Canvas c(6, 5, scale);
+        c.resetTransform();
+        c.setFill(Color(255, 0, 0));
+        c.fillRectangle(0, 0, 6, 6);
+        c.setFill(Color(0, 0, 0));
+        c.reset();
 
-    Bitmap target(6, 6, 1.0f);
-    surfClear(target.surfHandle(), black);
-    c.drawTo(target, 0, 0);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x)
-            ASSERT_EQ(pixelAt(target, x, y), black) << x << "," << y;
+        Bitmap target(c.pixelWidth(), c.pixelHeight(), scale);
+        surfClear(target.surfHandle(), black);
+        c.drawTo(target, 0, 0);
+        for (int y = 0; y < c.pixelHeight(); ++y)
+            for (int x = 0; x < c.pixelWidth(); ++x)
+                ASSERT_EQ(pixelAt(target, x, y), black) << scale << ": " << x << "," << y;
+    }
 }
 
 TEST(Canvas, LoadsAFontOnceAndThenOnlyChangesItsSize)

@@ -1,5 +1,6 @@
-// Every screen, rendered off screen at 500 x 350, must match its committed
-// picture byte for byte, with the caches on and off alike. After an intended
+// Every screen, rendered off screen at 500 x 350 units, must match its
+// committed picture byte for byte: at one pixel a unit with the caches on and
+// off alike, and at the larger scales of high-density screens. After an intended
 // change of the screens' look, regenerate the pictures with
 //   UPDATE_GOLDEN=1 build/default/tests/installer_ui/screen_tests --gtest_filter='*Golden*'
 // and look at them before committing. A mismatch leaves the picture it got
@@ -10,7 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "scenes.h"
 
@@ -31,9 +34,42 @@ bool sameBytes(const Surf* a, const Surf* b)
 
 struct GoldenCase {
     Scene scene;
-    std::string name;
+    std::string name; // of the picture, which tells the scale too
     bool caching;
+    float scale;
 };
+
+// Failure messages name the case rather than dump its bytes.
+void PrintTo(const GoldenCase& c, std::ostream* os)
+{
+    *os << c.name << (c.caching ? "" : ", uncached");
+}
+
+// Pictures at other scales than 1 carry it in their name: start_scale150.
+std::string scaledName(const char* name, float scale)
+{
+    const int percent = static_cast<int>(scale * 100.0f + 0.5f);
+    return percent == 100 ? name : std::string(name) + "_scale" + std::to_string(percent);
+}
+
+std::vector<GoldenCase> allCases()
+{
+    const bool updating = std::getenv("UPDATE_GOLDEN") != nullptr;
+    std::vector<GoldenCase> cases;
+    for (const auto& [scene, name] : scenes::allScenes()) {
+        // The pictures are written from the cached run only.
+        for (bool caching : { true, false })
+            if (caching || !updating)
+                cases.push_back({ scene, name, caching, 1.0f });
+        if (scene == Scene::focusMark)
+            continue;
+        for (float scale : { 1.5f, 2.0f })
+            cases.push_back({ scene, scaledName(name, scale), true, scale });
+        if (scene == Scene::license)
+            cases.push_back({ scene, scaledName(name, 1.25f), true, 1.25f });
+    }
+    return cases;
+}
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
@@ -42,7 +78,7 @@ class Golden : public ::testing::TestWithParam<GoldenCase> {};
 TEST_P(Golden, ScreenMatchesItsPicture)
 {
     const GoldenCase& c = GetParam();
-    scenes::Staged staged(c.scene, c.caching);
+    scenes::Staged staged(c.scene, c.caching, c.scale);
     // The overlay belongs to the whole process; it goes again whatever happens here.
     struct HideOverlay {
         scenes::Staged& staged;
@@ -70,13 +106,5 @@ TEST_P(Golden, ScreenMatchesItsPicture)
 
 INSTANTIATE_TEST_SUITE_P(
     EveryScreen, Golden,
-    ::testing::ValuesIn([] {
-        std::vector<GoldenCase> cases;
-        for (const auto& [scene, name] : scenes::allScenes())
-            for (bool caching : { true, false })
-                // The pictures are written from the cached run only.
-                if (caching || !std::getenv("UPDATE_GOLDEN"))
-                    cases.push_back({ scene, name, caching });
-        return cases;
-    }()),
+    ::testing::ValuesIn(allCases()),
     [](const auto& info) { return info.param.name + (info.param.caching ? "_cached" : "_uncached"); });

@@ -3,6 +3,7 @@
 // Drives a UI delegate frame by frame into an off-screen bitmap, with input
 // handed straight to the UI core, as the window's input bridge would.
 
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "shared/assets.h"
 #include "ui/bitmap.h"
 #include "ui/rendering.h"
+#include "ui/surfinput.h"
 
 class OffscreenWindow {
 public:
@@ -23,8 +25,10 @@ public:
         gui_Rect clip; // what of the window may show it
     };
 
-    explicit OffscreenWindow(UIRendererDelegate& delegate, int width = 500, int height = 350)
-        : _bitmap(width, height, 1.0f)
+    // A drawing area of width x height units at `scale` pixels a unit, sized
+    // in pixels as the window layer sizes a window's bitmap.
+    explicit OffscreenWindow(UIRendererDelegate& delegate, int width = 500, int height = 350, float scale = 1.0f)
+        : _bitmap(static_cast<int>(std::lround(width * scale)), static_cast<int>(std::lround(height * scale)), scale)
         , _ctx(std::make_unique<gui_Context>())
         , _icons(EMBEDDED_ASSET(icon_close), EMBEDDED_ASSET(icon_check), EMBEDDED_ASSET(icon_collapsed),
                  EMBEDDED_ASSET(icon_expanded))
@@ -88,12 +92,29 @@ public:
         gui_input_mouseup(_ctx.get(), x, y, GUI_MOUSE_LEFT);
     }
 
+    // Hands the window's input to the UI core through the input bridges, as
+    // the application window does after each update.
+    void deliver(WindowInput& input)
+    {
+        _mouse.process(_ctx.get(), input);
+        _keys.process(_ctx.get(), input);
+    }
+
     void pressKeys(int keys) { gui_input_keydown(_ctx.get(), keys); }
     void releaseKeys(int keys) { gui_input_keyup(_ctx.get(), keys); }
+    // Keys pressed for one frame, released before the next.
+    void typeKeys(int keys)
+    {
+        pressKeys(keys);
+        frame();
+        releaseKeys(keys);
+    }
 
 private:
     Bitmap _bitmap;
     std::unique_ptr<gui_Context> _ctx;
     UIIconSet _icons;
     UIRendererDelegate& _delegate;
+    MouseBridge _mouse;
+    KeyboardBridge _keys;
 };

@@ -106,6 +106,7 @@ enum class Scene {
     errorFailed, // "Installation failed!"
     errorNotRestored, // an older bundle that the rollback could not put back
     debugDialog, // the debug overlay over the start screen
+    focusMark,   // start screen, Next focused from the keyboard, the pointer on Exit
 };
 
 inline const std::vector<std::pair<Scene, const char*>>& allScenes()
@@ -123,22 +124,24 @@ inline const std::vector<std::pair<Scene, const char*>>& allScenes()
         { Scene::errorUnpack, "error_unpack" },
         { Scene::errorFailed, "error_failed" },
         { Scene::debugDialog, "debug_dialog" },
+        { Scene::focusMark, "focus_mark" },
     };
     return list;
 }
 
-// The screen flow in one state, in a window of 500 by 350, ready for the
-// frame that shows it. Whatever holds the job back is let go on destruction.
+// The screen flow in one state, in a window of 500 by 350 units at the given
+// scale, ready for the frame that shows it. Whatever holds the job back is let
+// go on destruction.
 class Staged {
 public:
-    explicit Staged(Scene scene, bool caching = true) : _scene(scene)
+    explicit Staged(Scene scene, bool caching = true, float scale = 1.0f) : _scene(scene)
     {
         titleFont->setCaching(caching);
         labelFont->setCaching(caching);
         debugDialog.setFont(labelFont);
         view = std::make_unique<AppView>(props.getString("heading", ""), source());
         view->setCaching(caching);
-        window = std::make_unique<OffscreenWindow>(*view);
+        window = std::make_unique<OffscreenWindow>(*view, 500, 350, scale);
         drive();
     }
     ~Staged()
@@ -169,6 +172,16 @@ public:
     void restPointer()
     {
         window->moveMouse(499, 349);
+        window->frame();
+    }
+
+    // Puts the pointer on the text and lets the UI core see it there.
+    void pointAt(std::string_view text)
+    {
+        window->frame();
+        const std::optional<OffscreenWindow::Text> t = window->find(text);
+        check(t.has_value(), "nothing to point at");
+        window->moveMouse(t->pos.x + 2, t->pos.y + 2);
         window->frame();
     }
 
@@ -316,6 +329,15 @@ private:
             window->frame();
             hideDebugDialog();
             break;
+        case Scene::focusMark:
+            window->frame();
+            window->typeKeys(GUI_KEY_TAB);
+            window->typeKeys(GUI_KEY_TAB);
+            break;
+        }
+        if (_scene == Scene::focusMark) {
+            pointAt("Exit");
+            return;
         }
         restPointer();
         if (_scene == Scene::debugDialog)

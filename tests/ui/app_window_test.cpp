@@ -114,7 +114,32 @@ TEST_F(AppWindowTest, ShiftReturnTogglesTheDebugOverlay) {
     key(XK_Return, true);
     EXPECT_TRUE(renderUntil([&] { return debugDialog.visible() != before; }, 20));
     key(XK_Return, false);
-    key(XK_Shift_L, false);
     renderFrames(3);
     EXPECT_NE(debugDialog.visible(), before);
+    // And back, so that later tests see the overlay as it was.
+    key(XK_Return, true);
+    EXPECT_TRUE(renderUntil([&] { return debugDialog.visible() == before; }, 20));
+    key(XK_Return, false);
+    key(XK_Shift_L, false);
+    renderFrames(3);
+}
+
+TEST_F(AppWindowTest, FramesThatWouldShowTheSameAreLeftOut) {
+    moveMouse(rootX(app->win.surfHandle()) + 20, rootY(app->win.surfHandle()) + 80);
+    renderFrames(5);
+    const int skippedBefore = app->skippedFrames();
+    const int framesBefore = screen.frames;
+    renderFrames(10);
+    EXPECT_EQ(screen.frames - framesBefore, 10) << "every frame is still described";
+    EXPECT_EQ(app->skippedFrames() - skippedBefore, 10) << "nothing changed, nothing drawn";
+
+    // The pointer onto the button: the hover shows, so that frame is drawn.
+    // Clear of the label, which the fake font fills.
+    const auto buttonFace = [&] { return surfGet(app->win.surfHandle(), 110, 90); };
+    const SPixel idle = buttonFace();
+    moveMouse(rootX(app->win.surfHandle()) + 150, rootY(app->win.surfHandle()) + 60);
+    EXPECT_TRUE(renderUntil([&] { return !(buttonFace() == idle); }));
+    const int skippedAfterHover = app->skippedFrames();
+    renderFrames(5);
+    EXPECT_EQ(app->skippedFrames() - skippedAfterHover, 5) << "and then rests again";
 }

@@ -2,33 +2,13 @@
 
 #include <memory>
 #include <set>
+#include <utility>
 
 #include "guicore/guicore.h"
 #include "ui/surfinput.h"
+#include "fake_window_input.h"
 
 namespace {
-
-// Input as the window layer would report it after one update.
-struct FakeInput : WindowInput {
-    int x = 0, y = 0, buttons = 0;
-    std::set<int> down, held;
-    int pendingChar = 0;
-    int charReads = 0;
-
-    void mouse(int& mx, int& my, int& b) override {
-        mx = x;
-        my = y;
-        b = buttons;
-    }
-    bool keyDown(int key) override { return down.count(key) != 0; }
-    bool keyHeld(int key) override { return held.count(key) != 0 || keyDown(key); }
-    int readChar() override {
-        ++charReads;
-        const int c = pendingChar;
-        pendingChar = 0;
-        return c;
-    }
-};
 
 struct InputBridgeTest : ::testing::Test {
     std::unique_ptr<gui_Context> ctx = std::make_unique<gui_Context>();
@@ -38,11 +18,16 @@ struct InputBridgeTest : ::testing::Test {
 
     InputBridgeTest() { gui_init(ctx.get()); }
 
+    static constexpr int allKeys = GUI_KEY_BACKSPACE | GUI_KEY_RETURN | GUI_KEY_SHIFT | GUI_KEY_TAB | GUI_KEY_ESCAPE |
+                                   GUI_KEY_SPACE | GUI_KEY_UP | GUI_KEY_DOWN | GUI_KEY_PAGEUP | GUI_KEY_PAGEDOWN |
+                                   GUI_KEY_HOME | GUI_KEY_END;
+
     // The UI core's per-frame bits, cleared as gui_end would.
     void endFrame() {
         ctx->mouse_pressed = 0;
         ctx->key_pressed = 0;
         ctx->input_text[0] = 0;
+        ctx->scroll_delta = gui_vec2(0, 0);
     }
 };
 
@@ -98,7 +83,7 @@ TEST_F(InputBridgeTest, HeldKeyIsSentDownOnlyInItsFirstFrame) {
     // First frame: nothing held, so every key reads as up, which differs from
     // the initial zero and is sent once.
     EXPECT_TRUE(keys.process(ctx.get(), input));
-    EXPECT_EQ(keys.lastUp, GUI_KEY_BACKSPACE | GUI_KEY_RETURN | GUI_KEY_SHIFT);
+    EXPECT_EQ(keys.lastUp, allKeys);
     endFrame();
     EXPECT_FALSE(keys.process(ctx.get(), input));
 
@@ -150,5 +135,68 @@ TEST_F(InputBridgeTest, TypedCharactersWaitForAFrameWithoutKeyEvents) {
         EXPECT_FALSE(keys.process(ctx.get(), input)) << dropped;
         EXPECT_EQ(input.pendingChar, 0) << "read and dropped";
         EXPECT_STREQ(ctx->input_text, "");
+    }
+}
+
+TEST_F(InputBridgeTest, PositionsReachTheCoreInUnits) {
+    input.scale = 1.5f;
+    input.x = 300;
+    input.y = 7;
+    mouse.process(ctx.get(), input);
+    EXPECT_EQ(ctx->mouse_pos.x, 200);
+    EXPECT_EQ(ctx->mouse_pos.y, 4);
+    input.x = -1;  // left of the bitmap stays left of it
+    mouse.process(ctx.get(), input);
+    EXPECT_EQ(ctx->mouse_pos.x, -1);
+}
+
+TEST_F(InputBridgeTest, WheelScrollsInUnitsAtOnceKeepingFractions) {
+    input.wheelY = 1.0f;  // toward the end of the content
+    mouse.process(ctx.get(), input);
+    EXPECT_EQ(ctx->scroll_delta.y, static_cast<int>(MouseBridge::unitsPerNotch));
+    EXPECT_EQ(ctx->scroll_delta.x, 0);
+    endFrame();
+
+    input.wheelY = -2.0f;
+    input.wheelX = 0.5f;
+    mouse.process(ctx.get(), input);
+    EXPECT_EQ(ctx->scroll_delta.y, -2 * static_cast<int>(MouseBridge::unitsPerNotch));
+    EXPECT_EQ(ctx->scroll_delta.x, static_cast<int>(MouseBridge::unitsPerNotch / 2));
+    endFrame();
+
+    // A smooth wheel's small steps add up instead of each rounding to nothing.
+    input.wheelX = 0.0f;
+    input.wheelY = 1.0f / 128;  // 0.47 units, exact in binary
+    int total = 0;
+    for (int i = 0; i < 10; ++i) {
+        mouse.process(ctx.get(), input);
+        total += ctx->scroll_delta.y;
+        endFrame();
+    }
+    EXPECT_EQ(total, 4);
+
+    input.wheelY = 0.0f;
+    ctx->scroll_delta = gui_vec2(-9, -9);  // a frame without wheel sends nothing
+    mouse.process(ctx.get(), input);
+    EXPECT_EQ(ctx->scroll_delta.y, -9);
+}
+
+TEST_F(InputBridgeTest, NavigationKeysPassAsTheirOwnBits) {
+    keys.process(ctx.get(), input);
+    endFrame();
+    const std::pair<int, int> mapping[] = {{SK_TAB, GUI_KEY_TAB},       {SK_ESCAPE, GUI_KEY_ESCAPE},
+                                           {SK_SPACE, GUI_KEY_SPACE},   {SK_UP, GUI_KEY_UP},
+                                           {SK_DOWN, GUI_KEY_DOWN},     {SK_PAGEUP, GUI_KEY_PAGEUP},
+                                           {SK_PAGEDN, GUI_KEY_PAGEDOWN}, {SK_HOME, GUI_KEY_HOME},
+                                           {SK_END, GUI_KEY_END}};
+    for (const auto& [windowKey, uiKey] : mapping) {
+        input.down = {windowKey};
+        EXPECT_TRUE(keys.process(ctx.get(), input));
+        EXPECT_EQ(ctx->key_pressed, uiKey) << windowKey;
+        endFrame();
+        input.down.clear();
+        EXPECT_TRUE(keys.process(ctx.get(), input));  // released in the next update
+        EXPECT_EQ(ctx->key_down, 0) << windowKey;
+        endFrame();
     }
 }

@@ -85,6 +85,52 @@ TEST_F(RendererTest, RectanglesScaleWithTheBackingScale) {
     EXPECT_TRUE(same(surfGet(s, 19, 20), opaqueBlack));
 }
 
+TEST_F(RendererTest, RectanglesLandOnWholePixelsAtFractionalScales) {
+    Bitmap target(30, 12, 1.5f);
+    delegate.describe = [&](UIContext& c) {
+        // Two boxes meeting at unit 3, and one-unit lines at odd and even units.
+        pushRect(c.ctx, gui_rect(0, 0, 3, 2), red);
+        pushRect(c.ctx, gui_rect(3, 0, 4, 2), blue);
+        pushRect(c.ctx, gui_rect(10, 4, 1, 1), red);
+        pushRect(c.ctx, gui_rect(13, 4, 1, 1), red);
+    };
+    renderInto(target);
+    const Surf* s = target.surfHandle();
+    // Unit 3 is pixel 4.5, which rounds to 5: the boxes meet there, no gap, no overlap.
+    EXPECT_TRUE(same(surfGet(s, 4, 0), red));
+    EXPECT_TRUE(same(surfGet(s, 5, 0), blue));
+    EXPECT_TRUE(same(surfGet(s, 10, 2), blue));
+    EXPECT_TRUE(same(surfGet(s, 11, 2), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 5, 3), opaqueBlack));
+    // Each one-unit square is two pixels each way, wherever it falls.
+    for (const int left : {15, 20}) {
+        int covered = 0;
+        for (int x = left - 1; x <= left + 3; ++x) covered += same(surfGet(s, x, 6), red) ? 1 : 0;
+        EXPECT_EQ(covered, 2) << left;
+    }
+}
+
+TEST_F(RendererTest, IconsScaleSmoothlyWithTheBackingScale) {
+    Bitmap target(100, 100, 2.0f);
+    // Left half white, right half transparent: scaled up, the edge fades
+    // over a pixel or two instead of stepping.
+    auto half = std::shared_ptr<Surf>(surfBitmap(4, 4), surfFree);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 2; ++x) surfPlot(half.get(), x, y, {255, 255, 255, 255});
+    const UIIconSet icons(half, half, half, half);
+    delegate.describe = [&](UIContext& c) { pushIcon(c.ctx, GUI_ICON_CHECK, gui_rect(10, 10, 8, 8), red); };
+    renderInto(target, icons);
+    const Surf* s = target.surfHandle();
+    // The 4-unit icon is centred in the 8-unit cell: units 12 to 16, pixels 24 to 32.
+    EXPECT_TRUE(same(surfGet(s, 24, 28), red));
+    EXPECT_TRUE(same(surfGet(s, 23, 28), opaqueBlack));
+    EXPECT_TRUE(same(surfGet(s, 31, 28), opaqueBlack));
+    const SPixel edge = surfGet(s, 28, 28);
+    EXPECT_GT(edge.r, 0);
+    EXPECT_LT(edge.r, 255) << "blended across the edge";
+    EXPECT_EQ(edge.g, 0);
+}
+
 TEST_F(RendererTest, ClipsCoverEveryPixelTheyTouch) {
     EXPECT_EQ((geo::Rect(0.25f, 0.25f, 1, 1) * 2.0f).integerBounds(), geo::Rect(0, 0, 3, 3));
     EXPECT_EQ(geo::Rect(1.5f, 2.25f, 2, 2).integerBounds(), geo::Rect(1, 2, 3, 3));

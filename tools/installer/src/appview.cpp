@@ -14,6 +14,10 @@ constexpr int rootWindowOptions = GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE;
 constexpr int framePadding = Sizes::Spacing::large;
 constexpr int frameSpacing = Sizes::Spacing::medium;
 
+constexpr const char* licensePanel = "PANEL";
+// On an outcome screen Exit is the way on as well as the way out.
+constexpr int outcomeExit = KeyboardFocus::forward | KeyboardFocus::leave;
+
 float lineHeight()
 {
     return static_cast<float>(labelFont->textHeight());
@@ -46,6 +50,12 @@ void writeParagraphs(UIToolkit& toolkit, std::initializer_list<std::string_view>
     toolkit.text(joined);
 }
 
+// The distance from one line of word-wrapped text to the next.
+int textLineHeight()
+{
+    return labelFont->textHeight() + Sizes::Spacing::tiny;
+}
+
 } // namespace
 
 const std::string& AppView::PropertyTexts::get(std::string_view key)
@@ -76,6 +86,7 @@ void AppView::render(UIContext& context)
     UIStyle style(context.ctx);
     style.palette(_palette).padding(framePadding).spacing(frameSpacing).font(titleFont);
     UIToolkit toolkit(context);
+    _keyboard.beginFrame(*context.ctx);
     toolkit.window(
         _title,
         [this](UIToolkit& t) {
@@ -84,6 +95,7 @@ void AppView::render(UIContext& context)
             describe(t);
         },
         rootWindowOptions);
+    _keyboard.endFrame();
 }
 
 void AppView::describe(UIToolkit& toolkit)
@@ -115,7 +127,8 @@ void AppView::startScreen(UIToolkit& toolkit)
 {
     UI::Column{
         { textCell("description"), 1.0f },
-        buttonRowCell(exitButton, UI::Button("Next", [this] { switchScreen(license); })),
+        buttonRowCell(_keyboard.button(exitButton, KeyboardFocus::leave),
+                      _keyboard.button(UI::Button("Next", [this] { switchScreen(license); }), KeyboardFocus::forward)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -126,9 +139,11 @@ void AppView::licenseScreen(UIToolkit& toolkit)
         _installer.start();
         switchScreen(install);
     };
+    scrollByKeys(toolkit.context(), *gui_get_container(&toolkit.context(), licensePanel), textLineHeight());
     UI::Column{
-        { UI::Panel(textCell("license"), "PANEL"), 1.0f },
-        buttonRowCell(exitButton, UI::Button("Install", startInstalling)),
+        { UI::Panel(textCell("license"), licensePanel), 1.0f },
+        buttonRowCell(_keyboard.button(exitButton, KeyboardFocus::leave),
+                      _keyboard.button(UI::Button("Install", startInstalling), KeyboardFocus::forward)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -152,7 +167,7 @@ void AppView::installScreen(UIToolkit& toolkit)
         { ProgressControl(_installer.progress().progress()), Sizes::Spacing::large },
         { step, lineHeight() },
         { UI::Spacer(), 0.5f },
-        buttonRowCell(UI::Button("Cancel", cancel)),
+        buttonRowCell(_keyboard.button(UI::Button("Cancel", cancel), KeyboardFocus::leave)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }
@@ -184,7 +199,7 @@ void AppView::celebrationScreen(UIToolkit& toolkit)
 {
     UI::Column{
         { textCell("celebration"), 1.0f },
-        buttonRowCell(exitButton),
+        buttonRowCell(_keyboard.button(exitButton, outcomeExit)),
     }(toolkit);
 }
 
@@ -214,7 +229,7 @@ void AppView::outcomeScreen(UIToolkit& toolkit, std::string_view headline, const
     UI::Column{
         { firstLine, 2.0f * lineHeight() },
         { [&body](UIToolkit& t) { scrolling(t, body); }, 1.0f },
-        buttonRowCell(exitButton),
+        buttonRowCell(_keyboard.button(exitButton, outcomeExit)),
         { UI::Spacer(), Sizes::Spacing::small },
     }(toolkit);
 }

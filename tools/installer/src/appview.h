@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "install.h"
+#include "keyboard.h"
 #include "ui/rendering.h"
 #include "ui/toolkit.h"
 
@@ -39,9 +40,15 @@ public:
     // running is cancelled and rolls back. Destroying the view then waits for
     // it to end.
     void windowClosed() { _installer.cancel(); }
-    void switchScreen(Screen screen) { _currentScreen = screen; }
+    void switchScreen(Screen screen)
+    {
+        _currentScreen = screen;
+        _keyboard.reset();
+    }
     Screen currentScreen() const { return _currentScreen; }
     const Installer& installer() const { return _installer; }
+    // The button the keyboard focus is on, in the screen's order; KeyboardFocus::none if none.
+    int focusedButton() const { return _keyboard.focused(); }
 
     // The displayed property texts are converted once and kept by default;
     // off, they are converted anew every frame. What is shown is the same.
@@ -84,4 +91,5 @@ private:
     Screen _currentScreen;
     Installer _installer;
     PropertyTexts _texts;
+    KeyboardFocus _keyboard;
 };

@@ -92,6 +92,17 @@ enum {
   GUI_KEY_ALT = 4,
   GUI_KEY_BACKSPACE = 8,
   GUI_KEY_RETURN = 16,
+  // Navigation keys: the core itself ignores them, applications read them
+  // from key_pressed and key_down like the others.
+  GUI_KEY_TAB = 32,
+  GUI_KEY_ESCAPE = 64,
+  GUI_KEY_SPACE = 128,
+  GUI_KEY_UP = 256,
+  GUI_KEY_DOWN = 512,
+  GUI_KEY_PAGEUP = 1024,
+  GUI_KEY_PAGEDOWN = 2048,
+  GUI_KEY_HOME = 4096,
+  GUI_KEY_END = 8192,
 };
 
 struct gui_PoolItem {
