@@ -33,6 +33,7 @@ struct SurfNative {
   int mapped;
   int focusRequested;
   int hintedScale;
+  Bool detectableRepeat;  // the server sends no releases for repeats
   unsigned char keycodeDown[256];
 };
 
@@ -79,7 +80,7 @@ void surfPlatformOpen(Surf* bmp, int* screenW, int* screenH) {
   n.screen = DefaultScreen(n.dpy);
   n.root = RootWindow(n.dpy, n.screen);
   // Real key releases only: a held key repeats as presses of a key already down.
-  XkbSetDetectableAutoRepeat(n.dpy, True, nullptr);
+  XkbSetDetectableAutoRepeat(n.dpy, True, &n.detectableRepeat);
   Window child;
   int px = 0, py = 0, wx, wy;
   unsigned mask;
@@ -390,8 +391,10 @@ static void onKeyPress(Surf* bmp, SurfNative& n, XKeyEvent* key) {
   if (ch && !alt) surfWinOnChar(bmp, ch, repeat);
 }
 
+// Only servers without detectable repeat pair each repeat with a release of the
+// same time stamp; elsewhere such a pair is a real quick tap and must stay.
 static bool isAutoRepeatRelease(SurfNative& n, XKeyEvent* key) {
-  if (!XEventsQueued(n.dpy, QueuedAfterReading)) return false;
+  if (n.detectableRepeat || !XEventsQueued(n.dpy, QueuedAfterReading)) return false;
   XEvent next;
   XPeekEvent(n.dpy, &next);
   return next.type == KeyPress && next.xkey.keycode == key->keycode && next.xkey.time == key->time;
