@@ -7,7 +7,8 @@ Walks start, licence and installation to the celebration (each screen checked
 pixel for pixel against the off-screen golden images), checks the installed
 bundle byte for byte under the prefix's Common Files\\VST3, leaves with Exit
 (status 0), finds the window's placement in the registry, and reopens a moved
-window where it was left and a full-screen one in full screen. Starts its own
+window where it was left and a full-screen one in full screen, and at a
+system DPI of 144 draws the start screen at 1.5 times the size. Starts its own
 Xvfb when there is no DISPLAY, and uses a Wine prefix of its own in a
 temporary folder. Needs xdotool and ImageMagick; only the standard library
 otherwise.
@@ -244,6 +245,20 @@ def full_screen_remembered(s, golden):
     s.wait_exit(process, "ending the restored window")
 
 
+def high_density(s, golden):
+    s.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    # Programs read the setting when they start: let the server write it out first.
+    s.run(WINESERVER, "-w")
+    process = s.start()
+    window = s.find_window()
+    size = s.geometry(window)[2:]
+    if size == (750, 525):
+        s.wait_for_screen(window, os.path.join(golden, "start_scale150.png"), 20)
+    process.kill()
+    s.wait_exit(process, "ending the high-density window")
+    check(size == (750, 525), "at 144 dpi the window is %d x %d, not 750 x 525" % size)
+
+
 def main():
     exe, wine_run, bundle, golden = sys.argv[1:5]
     work = tempfile.mkdtemp(prefix="velliphon-wine-")
@@ -251,7 +266,8 @@ def main():
     steps = [("walk to the celebration", lambda: walk_to_celebration(session, bundle, golden)),
              ("placement in the registry", lambda: stored_placement(session)),
              ("reopened where it was left", lambda: reopen_where_left(session, golden)),
-             ("full screen remembered", lambda: full_screen_remembered(session, golden))]
+             ("full screen remembered", lambda: full_screen_remembered(session, golden)),
+             ("drawn at 1.5 on a 144 dpi screen", lambda: high_density(session, golden))]
     failed = 0
     try:
         for name, step in steps:
