@@ -5,8 +5,10 @@ end-to-end test. Needs Xvfb (when there is no DISPLAY), xdotool and
 ImageMagick's import; only the standard library otherwise.
 """
 
+import ctypes
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -23,6 +25,24 @@ CELEBRATE_EXIT = (250, 322)
 REST = (499, 349)        # hovers nothing
 
 
+PR_SET_PDEATHSIG = 1
+
+
+def ends_with_this_process():
+    """A preexec_fn that has the child sent SIGTERM when this process dies,
+    however it dies: a test killed at its timeout must not leave its X server
+    behind."""
+    parent = os.getpid()
+    libc = ctypes.CDLL(None, use_errno=True)  # loaded before the fork
+
+    def arm():
+        libc.prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+        # The parent may have gone before the signal was armed.
+        if os.getppid() != parent:
+            os._exit(1)
+    return arm
+
+
 class Display:
     """The current DISPLAY, or a private Xvfb started for as long as this lives."""
 
@@ -34,7 +54,8 @@ class Display:
         read, write = os.pipe()
         self._server = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=ends_with_this_process())
         os.close(write)
         with os.fdopen(read) as f:
             number = f.readline().strip()
