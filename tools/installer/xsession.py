@@ -52,8 +52,11 @@ class Display:
         if self.name:
             return
         read, write = os.pipe()
+        # Without -noreset the server resets whenever its last client leaves,
+        # and refuses whoever connects meanwhile: xdotool releasing the button
+        # that has just closed the installer, or the next installer starting.
         self._server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             preexec_fn=ends_with_this_process())
         os.close(write)
@@ -81,10 +84,27 @@ class Display:
 
 def run_x(display, *args, check=True):
     env = dict(os.environ, DISPLAY=display.name)
-    return subprocess.run(list(args), env=env, check=check, capture_output=True, text=True).stdout
+    done = subprocess.run(list(args), env=env, capture_output=True, text=True)
+    if check and done.returncode != 0:
+        raise RuntimeError(f"{' '.join(args)} ended with status {done.returncode}: {done.stderr.strip()}")
+    return done.stdout
 
 
-def find_window(display, process=None, timeout=60.0):
+def written_so_far(stream):
+    """What a process that may still run has written to the pipe until now."""
+    if stream is None:
+        return ""
+    os.set_blocking(stream.fileno(), False)
+    try:
+        return (stream.read() or b"").decode(errors="replace")
+    finally:
+        os.set_blocking(stream.fileno(), True)
+
+
+def find_window(display, process=None, timeout=120.0):
+    """The installer's window. The limit is far beyond need: the sanitizer
+    build shows its window within two seconds on an idle machine and within
+    five on a busy one, at a fraction of a second of processor time."""
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         ids = run_x(display, "xdotool", "search", "--name", WINDOW_TITLE, check=False).split()
@@ -94,7 +114,13 @@ def find_window(display, process=None, timeout=60.0):
             err = process.stderr.read().decode(errors="replace") if process.stderr else ""
             raise RuntimeError(f"the installer ended with status {process.returncode} before its window appeared: {err}")
         time.sleep(0.05)
-    raise RuntimeError("the installer's window did not appear")
+    if process is None:
+        raise RuntimeError("the installer's window did not appear")
+    # A fatal error waits in a message window of its own: its text tells it
+    # from a start-up that is merely slow.
+    raise RuntimeError(f"the installer's window did not appear in {timeout:.0f} s; the installer has used "
+                       f"{cpu_seconds(process.pid):.1f} s of processor time and written: "
+                       f"{written_so_far(process.stderr)!r}")
 
 
 def window_exists(display, window):
