@@ -167,8 +167,7 @@ def high_dpi_draws_at_the_screen_scale(display):
 
 
 def main():
-    if "ASAN_OPTIONS" in os.environ:
-        os.environ["ASAN_OPTIONS"] += ":detect_leaks=0"  # Mesa's driver, as in e2e_test.py
+    xs.sanitizer_options()
     cases = [tab_moves_a_focus_mark_of_its_own, keys_walk_through_the_screens,
              wheel_scrolls_the_licence_under_the_pointer, high_dpi_draws_at_the_screen_scale]
     passed = failed = 0

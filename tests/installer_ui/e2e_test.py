@@ -200,12 +200,7 @@ def shift_return_toggles_the_debug_dialog(display):
 
 
 def main():
-    # Closing the window closes the last display connection, and Mesa then
-    # unloads its driver, leaving the driver's one-time allocations
-    # unreachable: LeakSanitizer would report them. Leaks of our own code are
-    # checked by the in-process tests.
-    if "ASAN_OPTIONS" in os.environ:
-        os.environ["ASAN_OPTIONS"] += ":detect_leaks=0"
+    xs.sanitizer_options()
     cases = [installs_the_bundle_and_exits, a_file_in_the_way_shows_the_error,
              closing_during_the_job_waits_for_it, cancelling_waits_for_the_job_then_moves_on,
              closing_after_cancel_ends_promptly,

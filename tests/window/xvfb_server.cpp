@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,11 @@ XvfbServer::XvfbServer() : _owner(getpid()) {
   if (pipe(fds) != 0) return;
   _pid = fork();
   if (_pid == 0) {
+    // The server goes with the test however the test ends, even killed at
+    // its timeout; the check covers a test that died before the signal was
+    // armed.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != _owner) _exit(127);
     close(fds[0]);
     int devnull = open("/dev/null", O_WRONLY);
     if (devnull >= 0) dup2(devnull, STDERR_FILENO);
