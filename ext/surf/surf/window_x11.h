@@ -7,3 +7,14 @@
 int surfKeyFromKeySym(KeySym sym);
 // Ignores X errors of requests whose failure the caller checks otherwise.
 int surfIgnoreXError(Display* dpy, XErrorEvent* error);
+
+struct Surf;
+struct SurfX11Plain;
+
+// Presentation without OpenGL into a true-colour window: XPutImage, through
+// shared memory where the server can reach ours.
+SurfX11Plain* surfX11PlainCreate(Display* dpy, Window win, Visual* visual, int depth);
+// Shows the window bitmap in a client area of w x h.
+void surfX11PlainPresent(SurfX11Plain* plain, Surf* bmp, int w, int h);
+const char* surfX11PlainName(const SurfX11Plain* plain);
+void surfX11PlainFree(SurfX11Plain* plain);
