@@ -1,6 +1,7 @@
 """Measures the real installer window under X (Xvfb when there is no display):
-the time from start to the first frame on screen, and the CPU the process
-uses while it idles on the licence screen for ten seconds.
+the time from start to the first frame on screen, the time from a quick click
+(press and release back to back) on Next to the licence screen on screen, and
+the CPU the process uses while it idles on the licence screen for ten seconds.
 
 usage: window_measure.py INSTALLER GOLDEN_FOLDER
 """
@@ -30,8 +31,29 @@ def main():
             print(f"window created after {mapped * 1000:.0f} ms, first frame on screen after "
                   f"{shown * 1000:.0f} ms (screenshot polling adds up to one grab)")
 
-            if not xs.click_through(display, window, xs.NEXT, os.path.join(golden, "license.png")):
-                raise RuntimeError("no licence screen")
+            # A click as quick as X allows, press and release back to back, after
+            # the pointer has rested on Next; timed until the picture changes,
+            # which is the licence screen with the pointer over Install.
+            xs.run_x(display, "xdotool", "mousemove", "--window", window, *map(str, xs.NEXT))
+            time.sleep(0.5)
+            hovered = xs.window_rgb(display, window)
+            grab_began = time.monotonic()
+            xs.window_rgb(display, window)
+            grab = time.monotonic() - grab_began
+            clicked = time.monotonic()
+            xs.run_x(display, "xdotool", "click", "1")
+            changed = None
+            while changed is None and time.monotonic() - clicked < 5:
+                if xs.window_rgb(display, window) != hovered:
+                    changed = time.monotonic() - clicked
+            xs.rest_pointer(display, window)
+            if changed is not None and xs.wait_for_screen(display, window, os.path.join(golden, "license.png")):
+                print(f"quick click to the next screen on screen: {changed * 1000:.0f} ms "
+                      f"(one screenshot takes {grab * 1000:.0f} ms)")
+            else:
+                print("quick click to the next screen: not acted on within 5 s")
+                if not xs.click_through(display, window, xs.NEXT, os.path.join(golden, "license.png")):
+                    raise RuntimeError("no licence screen")
             time.sleep(1)
             cpu0, wall0 = xs.cpu_seconds(process.pid), time.monotonic()
             time.sleep(10)

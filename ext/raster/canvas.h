@@ -205,12 +205,22 @@ private:
     paint_brush fill_brush;
     paint_brush stroke_brush;
     paint_brush image_brush;
+    // A strongly minified pattern's halved copy, and whether it came from
+    // image_brush, whose edges clamp instead of wrapping.
+    paint_brush reduced_pattern;
+    bool reduced_clamped = false;
     bezier_path path;
     line_path lines;
     line_path scratch;
     pixel_runs runs;
     pixel_runs mask;
+    // Work buffers of scan conversion, kept for their capacity.
+    pixel_runs spare_runs;
+    std::vector<xy> clipped_polygon;
     font_face face;
+    // Composite records, contours and points read from outlines so far: the
+    // work a hostile font can cause, which the tests check stays bounded.
+    uint64_t outline_steps = 0;
     rgba* bitmap = nullptr;
     canvas* saves = nullptr;
 
@@ -245,13 +255,18 @@ private:
     rgba paint_pixel(xy point, paint_brush const& brush) const;
     rgba paint_gradient(xy point, paint_brush const& brush) const;
     rgba paint_pattern(xy point, paint_brush const& brush) const;
+    // The brush to paint with under the current transform; may rescale
+    // `inverse` into a halved pattern's texels, which the caller restores.
+    paint_brush const& prefiltered(paint_brush const& brush);
     void render_main(paint_brush const& brush);
     void render_shadow(paint_brush const& brush);
     void composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush);
     void blur_shadow(int width, int height, int radius, float sigma_squared);
 
     // Text.
-    void add_text(char const* text, float x, float y, float maximum_width, float angular);
+    // False when the call has nothing to draw: no font, no text or no room.
+    bool add_text(char const* text, float x, float y, float maximum_width, float angular);
+    bool spend_outline_budget(int& budget, uint64_t steps);
     void add_glyph(uint32_t glyph, float angular, int depth, int& budget);
     bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget);
 };

@@ -11,12 +11,15 @@ namespace raster {
 void canvas::render_main(paint_brush const& brush) {
     if (determinant(forward) == 0.0f)
         return;
-    render_shadow(brush);
+    affine_matrix saved_inverse = inverse;
+    paint_brush const& painted = prefiltered(brush);
+    render_shadow(painted);
     lines_to_runs({0.0f, 0.0f}, 0);
     bool uncovered = affects_uncovered(global_composite_operation);
     walk_runs(runs, mask, size_x, !uncovered, [&](int y, int x0, int x1, float coverage, float clip) {
-        composite_span(y, x0, x1, coverage, clip, brush);
+        composite_span(y, x0, x1, coverage, clip, painted);
     });
+    inverse = saved_inverse;
 }
 
 void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {
@@ -38,6 +41,15 @@ void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, p
         }
         if (opaque_inside && global_composite_operation == destination_out) {
             std::fill(pixel + x0, pixel + x1, rgba{});
+            return;
+        }
+        // Text's edges: source over inside the clip, the blend written out
+        // with the factors it decodes to, in the same order of operations.
+        if (clip >= 1.0f && global_composite_operation == source_over) {
+            float keep = 1.0f - source.a;
+            for (rgba* p = pixel + x0; p != pixel + x1; ++p)
+                *p = {p->r * keep + source.r, p->g * keep + source.g, p->b * keep + source.b,
+                      std::min(1.0f, p->a * keep + source.a)};
             return;
         }
         for (int x = x0; x < x1; ++x)

@@ -11,7 +11,9 @@ namespace raster {
 
 namespace {
 
-constexpr double max_repetitions = 100000.0;
+// Dash pieces worth cutting on the visible part of a path: at least this
+// many, and one per pixel of the canvas on larger ones.
+constexpr double min_piece_limit = 100000.0;
 
 }  // namespace
 
@@ -32,16 +34,33 @@ void canvas::dash_lines() {
     }
     float first_remaining = std::max(0.0f, line_dash[first_entry] - phase);
 
-    // A pattern far finer than the path would cut it into millions of dashes
-    // that no pixel could show apart; such a line is drawn solid.
-    double path_length = 0.0;
+    // Segments whose stroke cannot reach the canvas (joins and caps included,
+    // and shadows) are not cut: the walk only advances the pattern over them.
+    float pen = std::fabs(forward.a) + std::fabs(forward.b) + std::fabs(forward.c) + std::fabs(forward.d);
+    float margin = 0.5f * line_width * std::max(miter_limit, 2.0f) * pen + std::fabs(shadow_offset_x) +
+                   std::fabs(shadow_offset_y) + 2.0f * shadow_blur + 8.0f;
+    float right = static_cast<float>(size_x) + margin, bottom = static_cast<float>(size_y) + margin;
+    auto visible = [&](xy from, xy to) {
+        return !(std::max(from.x, to.x) < -margin || std::max(from.y, to.y) < -margin ||
+                 std::min(from.x, to.x) > right || std::min(from.y, to.y) > bottom);
+    };
+    auto user_length = [&](xy from, xy to) { return length(apply(inverse, to) - apply(inverse, from)); };
+
+    // A pattern far finer than the visible path would cut it into more
+    // dashes than pixels could show apart; such a line is drawn solid.
+    double pieces = 0.0;
     size_t start = 0;
     for (subpath_data const& subpath : lines.subpaths) {
-        for (size_t i = 1; i < subpath.count; ++i)
-            path_length += length(apply(inverse, lines.points[start + i]) - apply(inverse, lines.points[start + i - 1]));
+        xy const* points = lines.points.data() + start;
+        size_t segments = subpath.count == 0 ? 0 : subpath.closed ? subpath.count : subpath.count - 1;
+        for (size_t i = 0; i < segments; ++i) {
+            xy from = points[i], to = points[(i + 1) % subpath.count];
+            if (visible(from, to))
+                pieces += 1.0 + user_length(from, to) / total * static_cast<double>(line_dash.size());
+        }
         start += subpath.count;
     }
-    if (path_length / total > max_repetitions)
+    if (!(pieces <= std::max(min_piece_limit, static_cast<double>(size_x) * static_cast<double>(size_y))))
         return;
 
     std::swap(lines, scratch);
@@ -70,7 +89,35 @@ void canvas::dash_lines() {
         for (size_t i = 0; i < segments; ++i) {
             xy from = points[i];
             xy to = points[(i + 1) % count];
-            float segment = length(apply(inverse, to) - apply(inverse, from));
+            float segment = user_length(from, to);
+            if (!visible(from, to)) {
+                // The piece in progress ends here, whole periods of the
+                // pattern are skipped at once, and one that is drawing at
+                // the far end starts there.
+                if (drawing)
+                    end_piece();
+                float rest = segment;
+                if (rest > remaining) {
+                    rest -= remaining;
+                    entry = (entry + 1) % line_dash.size();
+                    remaining = line_dash[entry];
+                    drawing = !drawing;
+                    rest = std::fmod(rest, total);
+                    for (size_t steps = 0; steps < line_dash.size() && rest > remaining; ++steps) {
+                        rest -= remaining;
+                        entry = (entry + 1) % line_dash.size();
+                        remaining = line_dash[entry];
+                        drawing = !drawing;
+                    }
+                }
+                remaining -= std::min(rest, remaining);
+                was_cut = true;
+                if (drawing) {
+                    piece_start = lines.points.size();
+                    lines.points.push_back(to);
+                }
+                continue;
+            }
             float position = 0.0f;
             while (segment - position > remaining) {
                 float next = position + remaining;

@@ -117,6 +117,11 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, float angular) {
     for (int i = 1; i < count; ++i)
         for (int j = i; j > 0 && splits[j - 1] > splits[j]; --j)
             std::swap(splits[j - 1], splits[j]);
+    // Blossoming over the whole of [0, 1] gives back the very same points.
+    if (count == 2) {
+        add_tessellation(p0, c1, c2, p1, angular, subdivision_limit);
+        return;
+    }
     cubic whole{p0, c1, c2, p1};
     for (int i = 0; i + 1 < count; ++i) {
         if (splits[i] == splits[i + 1])

@@ -74,10 +74,17 @@ bool measure_flags(font_reader& font, uint64_t& at, uint64_t points, uint64_t& x
 
 }  // namespace
 
+bool canvas::spend_outline_budget(int& budget, uint64_t steps) {
+    if (steps > static_cast<uint64_t>(std::max(budget, 0)))
+        return false;
+    budget -= static_cast<int>(steps);
+    outline_steps += steps;
+    return true;
+}
+
 void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
     if (depth > max_composite_depth || budget <= 0)
         return;
-    --budget;
     font_reader font(face.data.data(), face.data.size());
     uint64_t start, end;
     if (font.i16(uint64_t(face.head) + 50) == 0) {
@@ -99,6 +106,10 @@ void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
     }
     affine_matrix saved = forward;
     for (uint64_t record = at + 10;;) {
+        // Every record is paid for, refused or not, so that a font cannot
+        // fan out into records that each cost nothing.
+        if (!spend_outline_budget(budget, 1))
+            break;
         uint32_t flags = font.u16(record);
         uint32_t component = font.u16(record + 2);
         record += 4;
@@ -143,6 +154,8 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float a
     font_reader font(face.data.data(), face.data.size());
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
+    if (!spend_outline_budget(budget, static_cast<uint64_t>(contours)))
+        return false;
     for (int c = 0; c < contours; ++c)
         points = std::max<uint64_t>(points, uint64_t(font.u16(ends_at + 2 * uint64_t(c))) + 1);
     uint64_t flags_at = ends_at + 2 * uint64_t(contours);
@@ -150,7 +163,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float a
     uint64_t x_at = flags_at, x_bytes = 0;
     if (contours == 0 || points > static_cast<uint64_t>(budget) || !measure_flags(font, x_at, points, x_bytes))
         return false;
-    budget -= static_cast<int>(points);
+    spend_outline_budget(budget, points);
     uint32_t metrics = font.u16(uint64_t(face.hhea) + 34);
     int bearing = glyph < metrics ? font.i16(uint64_t(face.hmtx) + 4 * uint64_t(glyph) + 2)
                                   : font.i16(uint64_t(face.hmtx) + 4 * uint64_t(metrics) +

@@ -47,8 +47,9 @@ struct taps {
     float weights[64];
 };
 
-// Taps of the widened Catmull-Rom filter at sample position `u`. Wider
-// minification is capped so that the tap count stays bounded.
+// Taps of the widened Catmull-Rom filter at sample position `u`; patterns
+// are prefiltered so that the scale stays within `max_filter_scale`, and the
+// cap only guards the tap count.
 taps filter_taps(float u, float scale) {
     taps result;
     scale = std::min(scale, 15.0f);
@@ -63,6 +64,36 @@ taps filter_taps(float u, float scale) {
 int wrap_index(int index, int size) {
     int wrapped = index % size;
     return wrapped < 0 ? wrapped + size : wrapped;
+}
+
+// Beyond this filter scale a pattern is first halved: the filter's taps stay
+// within the 64 a row of `taps` holds.
+constexpr float max_filter_scale = 8.0f;
+
+// Averages pairs of neighbouring texels along x (or y): the pattern at half
+// the resolution, its last texel paired with the first (or with itself when
+// `clamped`) when the size is odd.
+void halve(paint_brush& brush, bool along_x, bool clamped) {
+    int width = along_x ? (brush.width + 1) / 2 : brush.width;
+    int height = along_x ? brush.height : (brush.height + 1) / 2;
+    std::vector<rgba> halved(static_cast<size_t>(width) * static_cast<size_t>(height));
+    auto texel = [&](int x, int y) -> rgba const& {
+        if (x >= brush.width)
+            x = clamped ? brush.width - 1 : 0;
+        if (y >= brush.height)
+            y = clamped ? brush.height - 1 : 0;
+        return brush.colors[static_cast<size_t>(y) * static_cast<size_t>(brush.width) + static_cast<size_t>(x)];
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            rgba const& a = along_x ? texel(2 * x, y) : texel(x, 2 * y);
+            rgba const& b = along_x ? texel(2 * x + 1, y) : texel(x, 2 * y + 1);
+            halved[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = {
+                (a.r + b.r) * 0.5f, (a.g + b.g) * 0.5f, (a.b + b.b) * 0.5f, (a.a + b.a) * 0.5f};
+        }
+    brush.colors.swap(halved);
+    brush.width = width;
+    brush.height = height;
 }
 
 }  // namespace
@@ -216,6 +247,40 @@ rgba canvas::paint_gradient(xy point, paint_brush const& brush) const {
     return {color.r * color.a, color.g * color.a, color.b * color.a, color.a};
 }
 
+paint_brush const& canvas::prefiltered(paint_brush const& brush) {
+    if (brush.type != paint_brush::pattern || brush.colors.empty())
+        return brush;
+    float footprint_x = std::fabs(inverse.a) + std::fabs(inverse.c);
+    float footprint_y = std::fabs(inverse.b) + std::fabs(inverse.d);
+    auto too_wide = [](float footprint, int size) {
+        return std::min(static_cast<float>(size) * 0.25f, footprint) > max_filter_scale;
+    };
+    if (!too_wide(footprint_x, brush.width) && !too_wide(footprint_y, brush.height))
+        return brush;
+    // Halved copies, as many as bring the footprint within the filter's
+    // reach; the inverse then maps into the smaller pattern's texels.
+    reduced_clamped = &brush == &image_brush;
+    reduced_pattern = brush;
+    while (too_wide(footprint_x, reduced_pattern.width) || too_wide(footprint_y, reduced_pattern.height)) {
+        bool along_x = too_wide(footprint_x, reduced_pattern.width);
+        float before = static_cast<float>(along_x ? reduced_pattern.width : reduced_pattern.height);
+        halve(reduced_pattern, along_x, reduced_clamped);
+        float ratio = static_cast<float>(along_x ? reduced_pattern.width : reduced_pattern.height) / before;
+        if (along_x) {
+            footprint_x *= ratio;
+            inverse.a *= ratio;
+            inverse.c *= ratio;
+            inverse.e *= ratio;
+        } else {
+            footprint_y *= ratio;
+            inverse.b *= ratio;
+            inverse.d *= ratio;
+            inverse.f *= ratio;
+        }
+    }
+    return reduced_pattern;
+}
+
 rgba canvas::paint_pattern(xy point, paint_brush const& brush) const {
     float width = static_cast<float>(brush.width), height = static_cast<float>(brush.height);
     bool repeats_x = brush.repetition == repeat || brush.repetition == repeat_x;
@@ -223,7 +288,7 @@ rgba canvas::paint_pattern(xy point, paint_brush const& brush) const {
     if (!is_finite(point) || (!repeats_x && !(point.x >= 0.0f && point.x < width)) ||
         (!repeats_y && !(point.y >= 0.0f && point.y < height)))
         return {};
-    bool clamped = &brush == &image_brush;
+    bool clamped = &brush == &image_brush || (&brush == &reduced_pattern && reduced_clamped);
     auto footprint = [](float extent, float size) {
         float scale = std::min(size * 0.25f, extent);
         return scale > 1.0f ? scale : 1.0f;

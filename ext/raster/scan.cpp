@@ -1,6 +1,7 @@
 // Scan conversion into sparse runs of exact-area coverage, and clipping by
 // multiplying such coverages.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -36,6 +37,21 @@ void clip_polygon(std::vector<xy> const& input, std::vector<xy>& output, Distanc
     }
 }
 
+// Exact floor and ceiling of values within the canvas's range, without the
+// library's general rounding, which is slow where SSE4.1 cannot be assumed.
+int floor_int(double value) {
+    int truncated = static_cast<int>(value);
+    return truncated - (value < truncated);
+}
+
+int ceil_int(double value) {
+    int truncated = static_cast<int>(value);
+    return truncated + (value > truncated);
+}
+
+// The pixel position as one number, ordered like (y, x).
+uint32_t position(pixel_run const& run) { return (uint32_t{run.y} << 16) | run.x; }
+
 bool run_before(pixel_run const& a, pixel_run const& b) {
     if (a.y != b.y)
         return a.y < b.y;
@@ -44,11 +60,11 @@ bool run_before(pixel_run const& a, pixel_run const& b) {
     return std::fabs(a.delta) < std::fabs(b.delta);
 }
 
-// Sorts by (y, x, |delta|): a radix sort on the pixel position, skipping
-// digits that all runs share, then the few runs at the same pixel by |delta|.
-// Text produces thousands of runs, where comparison sorting would dominate
-// the whole drawing.
-void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
+// Sorts by (y, x, |delta|): a stable radix sort on the pixel position,
+// skipping digits that all runs share, then the few runs at the same pixel by
+// |delta|. Text produces thousands of runs, where comparison sorting would
+// dominate the whole drawing. `spare` only lends its capacity.
+void sort_runs(pixel_runs& runs, pixel_runs& spare, int limit_x, int limit_y) {
     size_t count = runs.size();
     if (count < 64) {
         std::sort(runs.begin(), runs.end(), run_before);
@@ -60,11 +76,14 @@ void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
     int key_bits = x_bits + std::bit_width(static_cast<unsigned>(limit_y));
     int passes = (key_bits + 7) / 8;
     auto key = [x_bits](pixel_run const& run) { return (uint32_t{run.y} << x_bits) | run.x; };
-    std::vector<uint32_t> histogram(static_cast<size_t>(passes) * 256, 0);
-    for (pixel_run const& run : runs)
-        for (int digit = 0; digit < passes; ++digit)
-            ++histogram[digit * 256 + ((key(run) >> (8 * digit)) & 255)];
-    pixel_runs spare(count);
+    std::array<uint32_t, 4 * 256> histogram;
+    std::fill(histogram.begin(), histogram.begin() + passes * 256, 0u);
+    for (pixel_run const& run : runs) {
+        uint32_t k = key(run);
+        for (int digit = 0; digit < passes; ++digit, k >>= 8)
+            ++histogram[digit * 256 + (k & 255)];
+    }
+    spare.resize(count);
     pixel_run* from = runs.data();
     pixel_run* to = spare.data();
     for (int digit = 0; digit < passes; ++digit) {
@@ -77,17 +96,28 @@ void sort_runs(pixel_runs& runs, int limit_x, int limit_y) {
             buckets[b] = offset;
             offset += size;
         }
+        int shift = 8 * digit;
         for (size_t i = 0; i < count; ++i)
-            to[buckets[(key(from[i]) >> (8 * digit)) & 255]++] = from[i];
+            to[buckets[(key(from[i]) >> shift) & 255]++] = from[i];
         std::swap(from, to);
     }
     if (from != runs.data())
         std::copy(from, from + count, runs.data());
-    for (size_t i = 1; i < count; ++i)
-        for (size_t j = i; j > 0 && runs[j - 1].x == runs[j].x && runs[j - 1].y == runs[j].y &&
-                           std::fabs(runs[j - 1].delta) > std::fabs(runs[j].delta);
-             --j)
-            std::swap(runs[j - 1], runs[j]);
+    // Runs at one pixel are few, except where a hostile font piles up
+    // outlines: large groups take a stable sort instead of insertion.
+    auto smaller = [](pixel_run const& a, pixel_run const& b) { return std::fabs(a.delta) < std::fabs(b.delta); };
+    for (size_t begin = 0, end; begin < count; begin = end) {
+        for (end = begin + 1; end < count && position(runs[end]) == position(runs[begin]); ++end) {
+        }
+        if (end - begin > 32) {
+            std::stable_sort(runs.begin() + static_cast<std::ptrdiff_t>(begin),
+                             runs.begin() + static_cast<std::ptrdiff_t>(end), smaller);
+            continue;
+        }
+        for (size_t i = begin + 1; i < end; ++i)
+            for (size_t j = i; j > begin && smaller(runs[j], runs[j - 1]); --j)
+                std::swap(runs[j - 1], runs[j]);
+    }
 }
 
 // Sums runs at the same pixel and drops those that cancel; `runs` is sorted.
@@ -95,7 +125,7 @@ void merge_runs(pixel_runs& runs) {
     size_t kept = 0;
     for (size_t i = 0; i < runs.size();) {
         pixel_run merged = runs[i];
-        for (++i; i < runs.size() && runs[i].x == merged.x && runs[i].y == merged.y; ++i)
+        for (++i; i < runs.size() && position(runs[i]) == position(merged); ++i)
             merged.delta += runs[i].delta;
         if (merged.delta != 0.0f)
             runs[kept++] = merged;
@@ -111,36 +141,48 @@ void canvas::lines_to_runs(xy offset, int padding) {
     int limit_y = std::min(size_y + padding, max_coordinate);
     float right = static_cast<float>(limit_x);
     float bottom = static_cast<float>(limit_y);
-    std::vector<xy> clipped;
+    // Every edge, the closing one last.
+    auto add_polygon_runs = [&](xy const* points, size_t count, xy shift) {
+        for (size_t i = 0; i + 1 < count; ++i)
+            add_runs(points[i] + shift, points[i + 1] + shift, limit_x, limit_y);
+        add_runs(points[count - 1] + shift, points[0] + shift, limit_x, limit_y);
+    };
     size_t first = 0;
     for (subpath_data const& subpath : lines.subpaths) {
-        std::vector<xy>& polygon = scratch.points;
-        polygon.clear();
+        xy const* points = lines.points.data() + first;
+        size_t count = subpath.count;
+        first += count;
+        if (count == 0)
+            continue;
+        xy low = points[0] + offset, high = low;
         bool finite = true;
-        for (size_t i = first; i < first + subpath.count; ++i) {
-            xy point = lines.points[i] + offset;
+        for (size_t i = 0; i < count; ++i) {
+            xy point = points[i] + offset;
             finite = finite && is_finite(point);
-            polygon.push_back(point);
+            low = {std::min(low.x, point.x), std::min(low.y, point.y)};
+            high = {std::max(high.x, point.x), std::max(high.y, point.y)};
         }
-        first += subpath.count;
-        if (!finite || polygon.empty())
+        if (!finite)
             continue;
         // Clipping leaves a polygon that lies wholly inside unchanged.
-        auto [low_x, high_x] = std::minmax_element(polygon.begin(), polygon.end(),
-                                                   [](xy a, xy b) { return a.x < b.x; });
-        auto [low_y, high_y] = std::minmax_element(polygon.begin(), polygon.end(),
-                                                   [](xy a, xy b) { return a.y < b.y; });
-        if (low_x->x < 0.0f || low_y->y < 0.0f || high_x->x > right || high_y->y > bottom) {
-            clip_polygon(polygon, clipped, [](xy p) { return p.x; });
-            clip_polygon(clipped, polygon, [](xy p) { return p.y; });
-            clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
-            clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        if (low.x >= 0.0f && low.y >= 0.0f && high.x <= right && high.y <= bottom) {
+            add_polygon_runs(points, count, offset);
+            continue;
         }
-        for (size_t i = 0; i < polygon.size(); ++i)
-            add_runs(polygon[i], polygon[(i + 1) % polygon.size()], limit_x, limit_y);
+        std::vector<xy>& polygon = scratch.points;
+        std::vector<xy>& clipped = clipped_polygon;
+        polygon.clear();
+        for (size_t i = 0; i < count; ++i)
+            polygon.push_back(points[i] + offset);
+        clip_polygon(polygon, clipped, [](xy p) { return p.x; });
+        clip_polygon(clipped, polygon, [](xy p) { return p.y; });
+        clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
+        clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
+        if (!polygon.empty())
+            add_polygon_runs(polygon.data(), polygon.size(), {0.0f, 0.0f});
     }
     scratch.points.clear();
-    sort_runs(runs, limit_x, limit_y);
+    sort_runs(runs, spare_runs, limit_x, limit_y);
     merge_runs(runs);
 }
 
@@ -166,8 +208,8 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
             runs.push_back({static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y),
                             static_cast<float>(delta) * sign});
     };
-    int first_row = std::max(0, static_cast<int>(std::floor(y0)));
-    int last_row = std::min(limit_y - 1, static_cast<int>(std::ceil(y1)) - 1);
+    int first_row = std::max(0, floor_int(y0));
+    int last_row = std::min(limit_y - 1, ceil_int(y1) - 1);
     for (int row = first_row; row <= last_row; ++row) {
         double top = std::max(y0, static_cast<double>(row));
         double bottom = std::min(y1, static_cast<double>(row) + 1.0);
@@ -178,8 +220,8 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
         double right = x0 + (bottom - y0) * slope;
         if (left > right)
             std::swap(left, right);
-        int first_cell = static_cast<int>(std::floor(left));
-        int last_cell = std::max(first_cell, static_cast<int>(std::ceil(right)) - 1);
+        int first_cell = floor_int(left);
+        int last_cell = std::max(first_cell, ceil_int(right) - 1);
         if (first_cell == last_cell) {
             double inside = (left + right) * 0.5 - first_cell;
             emit(first_cell, row, height * (1.0 - inside));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 
 namespace raster {
 
@@ -10,7 +11,7 @@ float const* srgb_byte_to_linear();
 
 // The ordered-dither index k (0..15) of a pixel position in the 4 x 4 Bayer
 // matrix; its threshold is (2k + 1) / 32.
-inline int bayer_index(long x, long y) {
+inline int bayer_index(int64_t x, int64_t y) {
     constexpr int matrix[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     return matrix[y & 3][x & 3];
 }

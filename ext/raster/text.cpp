@@ -11,10 +11,10 @@ namespace raster {
 
 namespace {
 
-// Outline points (and composite records) one character may add. Real glyphs
-// use a few hundred; the bound keeps a font whose composites fan out, or
-// whose flags repeat into huge point counts, from multiplying the work.
-constexpr int outline_budget = 1 << 16;
+// Outline points, contours and composite records one character may read.
+// Real glyphs use a few hundred; the bound keeps a font whose composites fan
+// out, or whose flags repeat into huge point counts, from multiplying the work.
+constexpr int outline_budget = 1 << 12;
 
 constexpr uint32_t replacement_character = 0xFFFD;
 
@@ -69,22 +69,27 @@ float canvas::measure_text(char const* text) {
     return static_cast<float>(advance) * face.scale;
 }
 
+// A call that has nothing to lay out must not render an empty shape: the
+// operations that keep the destination only inside the source would erase
+// the whole clip area.
 void canvas::fill_text(char const* text, float x, float y, float maximum_width) {
-    add_text(text, x, y, maximum_width, -1.0f);
+    if (!add_text(text, x, y, maximum_width, -1.0f))
+        return;
     render_main(fill_brush);
 }
 
 void canvas::stroke_text(char const* text, float x, float y, float maximum_width) {
-    add_text(text, x, y, maximum_width, stroke_tolerance());
+    if (!add_text(text, x, y, maximum_width, stroke_tolerance()))
+        return;
     stroke_lines();
     render_main(stroke_brush);
 }
 
-void canvas::add_text(char const* text, float x, float y, float maximum_width, float angular) {
+bool canvas::add_text(char const* text, float x, float y, float maximum_width, float angular) {
     lines.points.clear();
     lines.subpaths.clear();
     if (!(maximum_width > 0.0f) || !text || face.data.empty())
-        return;
+        return false;
     float squeeze = 1.0f;
     if (maximum_width != 1.0e30f || text_align != leftward) {
         float width = measure_text(text);
@@ -120,6 +125,7 @@ void canvas::add_text(char const* text, float x, float y, float maximum_width, f
         pen += glyph_advance(face, glyph);
     }
     set_forward(saved);
+    return true;
 }
 
 }  // namespace raster

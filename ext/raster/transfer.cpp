@@ -1,5 +1,7 @@
 // Transfer between the float image and 8-bit straight-alpha sRGB buffers.
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "raster/canvas.h"
 #include "raster/color_math.h"
@@ -11,27 +13,36 @@ void canvas::get_image_data(unsigned char* image, int width, int height, int str
     if (!image || width < 1 || height < 1)
         return;
     srgb_quantiser const& quantiser = srgb_quantiser::instance();
+    // 64-bit throughout: a canvas row times its width exceeds 32 bits, and
+    // `long` has only 32 on Windows.
+    int64_t const columns = width;
     // Output columns [first, last) fall inside the canvas; the rest are zero.
-    long first = std::clamp(-static_cast<long>(x), 0L, static_cast<long>(width));
-    long last = std::clamp(static_cast<long>(size_x) - x, first, static_cast<long>(width));
+    int64_t first = std::clamp<int64_t>(-int64_t{x}, 0, columns);
+    int64_t last = std::clamp<int64_t>(int64_t{size_x} - x, first, columns);
     for (int j = 0; j < height; ++j) {
-        unsigned char* out = image + static_cast<std::ptrdiff_t>(j) * stride;
-        long row = static_cast<long>(y) + j;
+        unsigned char* out = image + int64_t{j} * stride;
+        int64_t row = int64_t{y} + j;
         if (row < 0 || row >= size_y) {
-            std::fill(out, out + 4 * static_cast<size_t>(width), 0);
+            std::fill(out, out + 4 * columns, 0);
             continue;
         }
         std::fill(out, out + 4 * first, 0);
-        std::fill(out + 4 * last, out + 4 * static_cast<size_t>(width), 0);
-        rgba const* pixels = bitmap + row * size_x + x;
-        for (long i = first; i < last; ++i) {
-            rgba const& pixel = pixels[i];
+        std::fill(out + 4 * last, out + 4 * columns, 0);
+        // Indexed from the row's start: a negative x must not form a pointer
+        // before the image.
+        rgba const* pixels = bitmap + row * size_x;
+        int thresholds[4];
+        for (int k = 0; k < 4; ++k)
+            thresholds[k] = bayer_index(k, row);
+        for (int64_t i = first; i < last; ++i) {
+            int64_t column = x + i;
+            rgba const& pixel = pixels[column];
             unsigned char* o = out + 4 * i;
             if (!(pixel.a >= min_coverage)) {
-                o[0] = o[1] = o[2] = o[3] = 0;
+                std::memset(o, 0, 4);
                 continue;
             }
-            int threshold = bayer_index(x + i, row);
+            int threshold = thresholds[column & 3];
             float unpremultiply = 1.0f / pixel.a;
             o[0] = quantiser.encode(pixel.r * unpremultiply, threshold);
             o[1] = quantiser.encode(pixel.g * unpremultiply, threshold);
@@ -46,12 +57,12 @@ void canvas::put_image_data(unsigned char const* image, int width, int height, i
         return;
     float const* linear = srgb_byte_to_linear();
     for (int j = 0; j < height; ++j) {
-        long row = static_cast<long>(y) + j;
+        int64_t row = int64_t{y} + j;
         if (row < 0 || row >= size_y)
             continue;
-        unsigned char const* in = image + static_cast<std::ptrdiff_t>(j) * stride;
+        unsigned char const* in = image + int64_t{j} * stride;
         for (int i = 0; i < width; ++i, in += 4) {
-            long column = static_cast<long>(x) + i;
+            int64_t column = int64_t{x} + i;
             if (column < 0 || column >= size_x)
                 continue;
             float alpha = static_cast<float>(in[3]) / 255.0f;

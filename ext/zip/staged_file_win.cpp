@@ -44,13 +44,13 @@ FILETIME file_time(std::time_t seconds) {
 staged_file::~staged_file() { discard(); }
 
 // Windows files carry no Unix permission bits: `mode` has nothing to set.
-mz_zip_error staged_file::open(const char* target, std::uint32_t) {
-  constexpr unsigned kAttempts = 100;
+mz_zip_error staged_file::open(const char* target, std::uint32_t, bool in_place) {
+  const unsigned attempts = in_place ? 1 : 100;
   _target = target;
   const std::wstring wideTarget = widen(_target);
   if (wideTarget.empty()) return MZ_ZIP_FILE_OPEN_FAILED;
-  for (unsigned attempt = 0; attempt < kAttempts; ++attempt) {
-    const std::wstring temp = temporary_name(wideTarget, attempt);
+  for (unsigned attempt = 0; attempt < attempts; ++attempt) {
+    const std::wstring temp = in_place ? wideTarget : temporary_name(wideTarget, attempt);
     const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -61,7 +61,8 @@ mz_zip_error staged_file::open(const char* target, std::uint32_t) {
       WideCharToMultiByte(CP_UTF8, 0, temp.c_str(), -1, _temp.data(), length, nullptr, nullptr);
       return MZ_ZIP_NO_ERROR;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS) break;
+    _os_error = GetLastError();
+    if (_os_error != ERROR_FILE_EXISTS) break;
   }
   return MZ_ZIP_FILE_OPEN_FAILED;
 }
@@ -70,8 +71,10 @@ mz_zip_error staged_file::write(const unsigned char* data, std::size_t size) {
   while (size > 0) {
     const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(handle_of(_handle), data, chunk, &written, nullptr) || written == 0)
+    if (!WriteFile(handle_of(_handle), data, chunk, &written, nullptr) || written == 0) {
+      _os_error = written == 0 && GetLastError() == 0 ? ERROR_DISK_FULL : GetLastError();
       return MZ_ZIP_FILE_WRITE_FAILED;
+    }
     data += written;
     size -= written;
   }
@@ -80,12 +83,16 @@ mz_zip_error staged_file::write(const unsigned char* data, std::size_t size) {
 
 mz_zip_error staged_file::commit(std::time_t mtime) {
   const FILETIME modified = file_time(mtime);
-  if (!SetFileTime(handle_of(_handle), nullptr, nullptr, &modified)) return MZ_ZIP_FILE_WRITE_FAILED;
+  const auto failed = [this](mz_zip_error e) {
+    _os_error = GetLastError();
+    return e;
+  };
+  if (!SetFileTime(handle_of(_handle), nullptr, nullptr, &modified)) return failed(MZ_ZIP_FILE_WRITE_FAILED);
   const HANDLE file = handle_of(_handle);
   _handle = -1;
-  if (!CloseHandle(file)) return MZ_ZIP_FILE_CLOSE_FAILED;
-  if (!MoveFileExW(widen(_temp).c_str(), widen(_target).c_str(), MOVEFILE_REPLACE_EXISTING))
-    return MZ_ZIP_FILE_RENAME_FAILED;
+  if (!CloseHandle(file)) return failed(MZ_ZIP_FILE_CLOSE_FAILED);
+  if (_temp != _target && !MoveFileExW(widen(_temp).c_str(), widen(_target).c_str(), MOVEFILE_REPLACE_EXISTING))
+    return failed(MZ_ZIP_FILE_RENAME_FAILED);
   _temp.clear();
   return MZ_ZIP_NO_ERROR;
 }

@@ -48,8 +48,17 @@ mz_zip_error locate_data(const mz_zip_archive& zip, const mz_zip_reader_entry& e
   return MZ_ZIP_NO_ERROR;
 }
 
-mz_zip_error copy_stored(const unsigned char* data, std::size_t size, staged_file& out, std::uint32_t& crc) {
+// Between chunks: whether the caller still wants the rest.
+struct stop_check {
+  mz_zip_keep_going keep_going = nullptr;
+  void* opaque = nullptr;
+  bool stopped() const { return keep_going && !keep_going(opaque); }
+};
+
+mz_zip_error copy_stored(const unsigned char* data, std::size_t size, staged_file& out, std::uint32_t& crc,
+                         const stop_check& check) {
   while (size > 0) {
+    if (check.stopped()) return MZ_ZIP_STOPPED;
     const std::size_t n = std::min(size, kChunk * 4);
     crc = crc_update(crc, data, n);
     if (mz_zip_error e = out.write(data, n); e != MZ_ZIP_NO_ERROR) return e;
@@ -71,7 +80,7 @@ class inflater {
   // Inflates exactly `expected` bytes out of `data`; more output, or a stream
   // that ends early or never, is an error.
   mz_zip_error run(const unsigned char* data, std::size_t size, std::uint64_t expected, staged_file& out,
-                   std::uint32_t& crc) {
+                   std::uint32_t& crc, const stop_check& check) {
     const int init = inflateInit2(&_stream, -MAX_WBITS);
     if (init != Z_OK) return init == Z_MEM_ERROR ? MZ_ZIP_ALLOC_FAILED : MZ_ZIP_DECOMPRESSION_FAILED;
     _ready = true;
@@ -79,6 +88,7 @@ class inflater {
     if (!buffer) return MZ_ZIP_ALLOC_FAILED;
     std::uint64_t written = 0;
     for (;;) {
+      if (check.stopped()) return MZ_ZIP_STOPPED;
       if (_stream.avail_in == 0 && size > 0) {
         const std::size_t n = std::min(size, kMaxSlice);
         _stream.next_in = const_cast<unsigned char*>(data);
@@ -130,7 +140,8 @@ std::time_t modification_time(const mz_zip_reader_entry& entry) {
   return std::mktime(&t);
 }
 
-mz_zip_error extract(const mz_zip_archive& zip, const mz_zip_reader_entry& entry, const char* path) {
+mz_zip_error extract(mz_zip_archive& zip, const mz_zip_reader_entry& entry, const char* path, bool in_place,
+                     const stop_check& check) {
   if (entry.bit_flags & (kFlagEncrypted | kFlagStrongEncryption)) return MZ_ZIP_UNSUPPORTED_ENCRYPTION;
   if (entry.method != kMethodStored && entry.method != kMethodDeflated) return MZ_ZIP_UNSUPPORTED_METHOD;
   if (entry.method == kMethodStored && entry.compressed_size != entry.uncompressed_size)
@@ -140,26 +151,42 @@ mz_zip_error extract(const mz_zip_archive& zip, const mz_zip_reader_entry& entry
   const auto size = static_cast<std::size_t>(entry.compressed_size);
 
   staged_file out;
-  if (mz_zip_error e = out.open(path, file_mode(entry)); e != MZ_ZIP_NO_ERROR) return e;
+  const auto result = [&](mz_zip_error e) {
+    zip.last_os_error = out.os_error();
+    return e;
+  };
+  if (mz_zip_error e = out.open(path, file_mode(entry), in_place); e != MZ_ZIP_NO_ERROR) return result(e);
   std::uint32_t crc = 0;
   const mz_zip_error copied = entry.method == kMethodStored
-                                  ? copy_stored(data, size, out, crc)
-                                  : inflater().run(data, size, entry.uncompressed_size, out, crc);
-  if (copied != MZ_ZIP_NO_ERROR) return copied;
-  if (crc != entry.crc32) return MZ_ZIP_CRC_CHECK_FAILED;
-  return out.commit(modification_time(entry));
+                                  ? copy_stored(data, size, out, crc, check)
+                                  : inflater().run(data, size, entry.uncompressed_size, out, crc, check);
+  if (copied != MZ_ZIP_NO_ERROR) return result(copied);
+  if (crc != entry.crc32) return result(MZ_ZIP_CRC_CHECK_FAILED);
+  return result(out.commit(modification_time(entry)));
+}
+
+int extract_entry(mz_zip_archive* zip, std::uint32_t index, const char* path, bool in_place,
+                  const stop_check& check) {
+  const mz_zip_reader_entry* entry = find_entry(zip, index);
+  if (!entry) return 0;
+  zip->last_os_error = 0;
+  try {
+    const mz_zip_error e = extract(*zip, *entry, path, in_place, check);
+    return e == MZ_ZIP_NO_ERROR ? 1 : fail(zip, e);
+  } catch (const std::bad_alloc&) {
+    return fail(zip, MZ_ZIP_ALLOC_FAILED);
+  }
 }
 
 }  // namespace
 
 int mz_zip_reader_extract_to_file(mz_zip_archive* zip, std::uint32_t index, const char* path, std::uint32_t flags) {
-  const mz_zip_reader_entry* entry = find_entry(zip, index);
-  if (!entry) return 0;
-  if (!path || flags != 0) return fail(zip, MZ_ZIP_INVALID_PARAMETER);
-  try {
-    const mz_zip_error e = extract(*zip, *entry, path);
-    return e == MZ_ZIP_NO_ERROR ? 1 : fail(zip, e);
-  } catch (const std::bad_alloc&) {
-    return fail(zip, MZ_ZIP_ALLOC_FAILED);
-  }
+  if (!path || flags != 0) return find_entry(zip, index) ? fail(zip, MZ_ZIP_INVALID_PARAMETER) : 0;
+  return extract_entry(zip, index, path, false, {});
+}
+
+int mz_zip_reader_extract_to_new_file(mz_zip_archive* zip, std::uint32_t index, const char* path,
+                                      mz_zip_keep_going keep_going, void* opaque) {
+  if (!path) return find_entry(zip, index) ? fail(zip, MZ_ZIP_INVALID_PARAMETER) : 0;
+  return extract_entry(zip, index, path, true, {keep_going, opaque});
 }

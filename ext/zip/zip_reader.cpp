@@ -259,6 +259,7 @@ const char* mz_zip_get_error_string(mz_zip_error error) {
     case MZ_ZIP_FILE_RENAME_FAILED: return "file rename failed";
     case MZ_ZIP_INVALID_PARAMETER: return "invalid parameter";
     case MZ_ZIP_INVALID_FILE_INDEX: return "invalid file index";
+    case MZ_ZIP_STOPPED: return "stopped";
   }
   return "unknown error";
 }

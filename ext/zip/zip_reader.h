@@ -29,6 +29,7 @@ enum mz_zip_error : std::uint32_t {
   MZ_ZIP_FILE_RENAME_FAILED,
   MZ_ZIP_INVALID_PARAMETER,
   MZ_ZIP_INVALID_FILE_INDEX,
+  MZ_ZIP_STOPPED,
 };
 
 // Accepted by mz_zip_reader_init_mem. The reader never looks entries up by
@@ -44,6 +45,9 @@ struct mz_zip_archive {
   std::uint32_t num_files;
   std::uint32_t flags;
   mz_zip_error last_error;
+  // The system's code (errno, or GetLastError on Windows) behind the last
+  // failed file operation; 0 when the last failure had none.
+  std::uint32_t last_os_error;
   mz_zip_reader_index* index;
 };
 
@@ -71,6 +75,18 @@ int mz_zip_reader_is_file_a_directory(mz_zip_archive* zip, std::uint32_t index);
 // modification time and only then renamed over the target, so a failure never
 // leaves a partial file under the target's name. flags must be 0.
 int mz_zip_reader_extract_to_file(mz_zip_archive* zip, std::uint32_t index, const char* path, std::uint32_t flags);
+
+// Asked between chunks of an entry's data; returning zero stops the
+// extraction with MZ_ZIP_STOPPED.
+using mz_zip_keep_going = int (*)(void* opaque);
+
+// Writes entry `index` to a new file at `path` (UTF-8), which must not exist
+// yet, with the same checks and stamping as mz_zip_reader_extract_to_file but
+// without a temporary name: for callers that stage files themselves. On any
+// failure, a stop included, the file is removed again. `keep_going` may be
+// null.
+int mz_zip_reader_extract_to_new_file(mz_zip_archive* zip, std::uint32_t index, const char* path,
+                                      mz_zip_keep_going keep_going, void* opaque);
 
 mz_zip_error mz_zip_get_last_error(mz_zip_archive* zip);
 

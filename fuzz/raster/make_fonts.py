@@ -250,6 +250,15 @@ def fonts():
     glyphs = base_glyphs()
     glyphs[2] = many
     yield "many_points", build_font(glyphs, ADVANCES, cmap_table([(3, 1, f4)]))
+    # Composites that fan out: thousands of records naming their own glyph,
+    # each record refused once the nesting is too deep; and a few records
+    # over a square, each level multiplying the outlines drawn.
+    glyphs = base_glyphs()
+    glyphs[4] = composite_glyph([(4, 0, 0, None, 0)] * 4000)
+    yield "fanned_composite", build_font(glyphs, ADVANCES, cmap_table([(3, 1, f4)]))
+    glyphs = base_glyphs()
+    glyphs[4] = composite_glyph([(4, 1, 1, None, 0)] * 6 + [(1, 0, 0, None, 0)])
+    yield "nested_squares", build_font(glyphs, ADVANCES, cmap_table([(3, 1, f4)]))
     basic = build_font(base_glyphs(), ADVANCES, cmap_table([(3, 1, f4)]))
     yield "truncated", basic[: len(basic) // 2]
     yield "header_only", basic[:12]

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 // Where things live on this machine, and hand-offs to the desktop. Each
 // platform implements these in a file of its own.
@@ -18,5 +19,15 @@ std::filesystem::path getVST3InstallPath();
 // the desktop makes of it is not reported.
 void openDirectory(std::filesystem::path path);
 void openURL(std::string_view url);
+
+// Moves a file onto `to` in one step, replacing a file there. The error is
+// the system's own code (errno, or GetLastError on Windows), so that a file
+// held open by another program can be told from one we may not touch.
+std::error_code renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Asks the system to delete a file that cannot be deleted now (a module
+// loaded by a running program) at the next restart. False where the system
+// cannot or will not.
+bool removeAtRestart(const std::filesystem::path& path);
 
 }  // namespace os

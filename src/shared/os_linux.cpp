@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -61,5 +63,13 @@ std::filesystem::path getVST3InstallPath() {
 void openDirectory(std::filesystem::path path) { startXdgOpen(path.string()); }
 
 void openURL(std::string_view url) { startXdgOpen(std::string(url)); }
+
+std::error_code renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) return {};
+    return std::error_code(errno, std::generic_category());
+}
+
+// A file in use can always be deleted here; nothing waits for a restart.
+bool removeAtRestart(const std::filesystem::path&) { return false; }
 
 }  // namespace os

@@ -38,4 +38,13 @@ void openURL(std::string_view url) {
     ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
+std::error_code renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return {};
+    return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+}
+
+bool removeAtRestart(const std::filesystem::path& path) {
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
 }  // namespace os

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cwctype>
+#include <optional>
+#include <set>
 #include <filesystem>
 #include <functional>
 #include <span>
@@ -27,6 +30,11 @@ public:
         char name[512];
         const std::uint32_t written = mz_zip_reader_get_filename(&_archive, index, name, sizeof name);
         return std::string(name, written > 0 ? written - 1 : 0);
+    }
+
+    // Whether the stored name is longer than getFileNameForIndex returns.
+    bool nameIsCut(std::uint32_t index) {
+        return mz_zip_reader_get_filename(&_archive, index, nullptr, 0) > 512;
     }
 
 private:
@@ -70,6 +78,34 @@ inline std::string readerPath(const std::filesystem::path& path) {
     return narrow;
 }
 
+// The name as Windows compares file names: without regard to case and
+// without a trailing separator. Elsewhere names are compared as they are.
+inline std::filesystem::path::string_type comparableName(const std::string& name) {
+    std::string_view trimmed = name;
+    while (!trimmed.empty() && trimmed.back() == '/') trimmed.remove_suffix(1);
+    auto native = entryPath(std::string(trimmed)).native();
+    if constexpr (std::filesystem::path::preferred_separator == '\\')
+        for (auto& c : native) c = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+    return native;
+}
+
+// The first entry that must not be extracted: a name that could land
+// outside the folder, one longer than the reader returns (it would be
+// written under a shortened name), or, where names are compared without
+// regard to case, one that names the same file as an earlier entry. None
+// when every entry may be written.
+inline std::optional<std::uint32_t> firstRefusedEntry(ZipArchive& archive) {
+    constexpr bool foldCase = std::filesystem::path::preferred_separator == '\\';
+    std::set<std::filesystem::path::string_type> seen;
+    const std::uint32_t count = mz_zip_reader_get_num_files(&archive.get());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::string name = archive.getFileNameForIndex(i);
+        if (archive.nameIsCut(i) || !isSafeEntryName(name)) return i;
+        if (foldCase && !seen.insert(comparableName(name)).second) return i;
+    }
+    return std::nullopt;
+}
+
 // Unpacks every entry of the archive in `data` below `folder`, in the
 // archive's order; directory entries must precede what they hold. Every name
 // is checked before anything is written. `stop` is asked before each entry;
@@ -82,9 +118,7 @@ inline bool extractArchiveDataToFolder(std::span<const unsigned char> data, cons
     if (!mz_zip_reader_init_mem(&archive.get(), data.data(), data.size(), MZ_ZIP_FLAG_CASE_SENSITIVE))
         throw std::runtime_error("Failed to open zip archive");
     const std::uint32_t count = mz_zip_reader_get_num_files(&archive.get());
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (!isSafeEntryName(archive.getFileNameForIndex(i)))
-            throw std::runtime_error("Failed to extract file: invalid filename");
+    if (firstRefusedEntry(archive)) throw std::runtime_error("Failed to extract file: invalid filename");
     for (std::uint32_t i = 0; i < count; ++i) {
         if (stop && stop()) return false;
         const std::filesystem::path dest = folder / entryPath(archive.getFileNameForIndex(i));

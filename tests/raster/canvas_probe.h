@@ -13,6 +13,7 @@ namespace raster {
 struct canvas_probe {
     static rgba pixel(canvas const& image, int x, int y) { return image.bitmap[y * image.size_x + x]; }
     static float alpha(canvas const& image, int x, int y) { return pixel(image, x, y).a; }
+    static uint64_t outline_steps(canvas const& image) { return image.outline_steps; }
 };
 
 }  // namespace raster

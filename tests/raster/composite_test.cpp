@@ -2,6 +2,7 @@
 // float image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -229,6 +230,26 @@ TEST(Paint, RepeatingPatternTiles) {
     bounded.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
     EXPECT_GT(canvas_probe::alpha(bounded, 1, 1), 0.99f);
     EXPECT_EQ(canvas_probe::alpha(bounded, 3, 1), 0.0f);
+}
+
+TEST(Paint, StronglyMinifiedPatternsAverageWithoutAliasing) {
+    // Opaque stripes 32 texels wide with transparent gaps between them,
+    // shrunk 128 times: every pixel covers two periods and shows half
+    // coverage, in a pattern brush and in a drawn image alike.
+    constexpr int size = 1024;
+    std::vector<unsigned char> stripes(size * size * 4, 0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; x += 64)
+            std::fill_n(&stripes[(y * size + x + 16) * 4], 32 * 4, 255);
+    canvas patterned(8, 8), drawn(8, 8);
+    patterned.scale(1.0f / 128.0f, 1.0f / 128.0f);
+    patterned.set_pattern(raster::fill_style, stripes.data(), size, size, size * 4, raster::repeat);
+    patterned.fill_rectangle(0.0f, 0.0f, 1024.0f, 1024.0f);
+    drawn.draw_image(stripes.data(), size, size, size * 4, 0.0f, 0.0f, 8.0f, 8.0f);
+    for (canvas const* image : {&patterned, &drawn})
+        for (int y = 1; y < 7; ++y)
+            for (int x = 1; x < 7; ++x)
+                EXPECT_NEAR(canvas_probe::alpha(*image, x, y), 0.5f, 0.02f) << x << ", " << y;
 }
 
 TEST(Shadow, BlurZeroIsASharpOffsetCopyBeneathTheShape) {

@@ -214,12 +214,27 @@ TEST(FillText, BaselinesMoveTheText) {
     EXPECT_EQ(bottom_row(raster::ideographic, 50.0f), 29);
 }
 
-TEST(FillText, NothingIsDrawnWithoutRoom) {
-    rendering text("basic");
-    text.image.fill_text("ABCD", 20.0f, 80.0f, 0.0f);
-    text.image.fill_text("ABCD", 20.0f, 80.0f, -5.0f);
-    text.image.fill_text(nullptr, 20.0f, 80.0f);
-    EXPECT_EQ(text.total(), 0.0);
+TEST(FillText, CallsWithNothingToDrawChangeNothing) {
+    // Under the operations that keep the destination only inside the
+    // source, an empty shape would erase the whole clip area.
+    for (auto operation : {raster::source_in, raster::source_copy, raster::source_out, raster::destination_in,
+                           raster::destination_atop}) {
+        rendering text("basic");
+        text.image.fill_rectangle(0.0f, 0.0f, 200.0f, 100.0f);
+        text.image.global_composite_operation = operation;
+        text.image.fill_text("ABCD", 20.0f, 80.0f, 0.0f);
+        text.image.fill_text("ABCD", 20.0f, 80.0f, -5.0f);
+        text.image.fill_text(nullptr, 20.0f, 80.0f);
+        text.image.stroke_text("ABCD", 20.0f, 80.0f, 0.0f);
+        text.image.stroke_text(nullptr, 20.0f, 80.0f);
+        canvas no_font(200, 100);
+        no_font.fill_rectangle(0.0f, 0.0f, 200.0f, 100.0f);
+        no_font.global_composite_operation = operation;
+        no_font.fill_text("ABCD", 20.0f, 80.0f);
+        no_font.stroke_text("ABCD", 20.0f, 80.0f);
+        EXPECT_EQ(text.total(), 200.0 * 100.0) << operation;
+        EXPECT_EQ(total_alpha(no_font, 200, 100), 200.0 * 100.0) << operation;
+    }
 }
 
 TEST(FillText, ContourStartingAndEndingOffTheCurveClosesSmoothly) {
@@ -273,6 +288,26 @@ TEST(FillText, MalformedGlyphsAreSkippedSafely) {
     rendering huge("huge_coordinates");
     huge.image.fill_text("\x80" "A", 10.0f, 80.0f);
     EXPECT_GT(huge.total(), 100.0);
+}
+
+TEST(FillText, HostileCompositesCostBoundedWorkPerCharacter) {
+    // Every record, contour and point read counts; one character may cost
+    // at most the outline budget of 4096 steps, whatever the font.
+    constexpr uint64_t per_character = 1 << 12;
+    for (char const* name : {"fanned_composite", "nested_squares"}) {
+        rendering text(name);
+        text.image.fill_text("D", 10.0f, 80.0f);
+        uint64_t one = canvas_probe::outline_steps(text.image);
+        EXPECT_GT(one, 1000u) << name;
+        EXPECT_LE(one, per_character) << name;
+        text.image.fill_text("DDD", 10.0f, 80.0f);
+        EXPECT_LE(canvas_probe::outline_steps(text.image) - one, 3 * per_character) << name;
+    }
+    // The budget does not cut an ordinary composite short.
+    rendering square("basic"), nested("nested_squares");
+    square.image.fill_text("A", 10.0f, 80.0f);
+    nested.image.fill_text("D", 10.0f, 80.0f);
+    EXPECT_GE(nested.total(), square.total());
 }
 
 TEST(StrokeText, OutlinesTheGlyphs) {

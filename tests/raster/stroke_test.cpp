@@ -121,6 +121,44 @@ TEST(Stroke, DegenerateDashPatternsDrawSolidLines) {
     EXPECT_EQ(dashed_columns(0.0f, {1e-9f, 1e-9f}), solid);
 }
 
+TEST(Stroke, FineDashesOnALongPathStayDashedWhereVisible) {
+    // Hundreds of 500-pixel lines, all but the first far below the canvas:
+    // the pattern is cut where it can be seen, and only there.
+    auto dashed = [](int hidden_lines) {
+        canvas image(side, 8);
+        image.set_line_width(2.0f);
+        float pattern[] = {1.0f, 1.0f};
+        image.set_line_dash(pattern, 2);
+        image.move_to(0.0f, 4.0f);
+        image.line_to(500.0f, 4.0f);
+        for (int i = 0; i < hidden_lines; ++i) {
+            image.move_to(0.0f, 1000.0f + static_cast<float>(i));
+            image.line_to(500.0f, 1000.0f + static_cast<float>(i));
+        }
+        image.stroke();
+        std::vector<float> columns;
+        for (int x = 0; x < side; ++x)
+            columns.push_back(raster::canvas_probe::alpha(image, x, 3));
+        return columns;
+    };
+    std::vector<float> alone = dashed(0);
+    for (int x = 0; x < side; ++x)
+        ASSERT_EQ(alone[x], x % 2 == 0 ? 1.0f : 0.0f) << x;
+    EXPECT_EQ(dashed(600), alone);
+
+    // The pattern keeps its phase across a stretch that is skipped.
+    canvas image(side, 8);
+    image.set_line_width(2.0f);
+    float pattern[] = {1.0f, 1.0f};
+    image.set_line_dash(pattern, 2);
+    image.move_to(-1001.0f, 4.0f);
+    image.line_to(-100.0f, 4.0f);
+    image.line_to(500.0f, 4.0f);
+    image.stroke();
+    for (int x = 0; x < side; ++x)
+        EXPECT_NEAR(raster::canvas_probe::alpha(image, x, 3), x % 2 == 1 ? 1.0f : 0.0f, 1e-3f) << x;
+}
+
 TEST(Stroke, ClosedDashedRectangleHasNoSeamAtTheStart) {
     // The walk starts and ends inside the same dash: the corner at the start
     // must be joined like any other corner.

@@ -2,6 +2,7 @@
 // trips, and the bit-exactness of the table-driven encoder.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -66,6 +67,15 @@ TEST(Transfer, NewCanvasIsTransparentAndOutsideReadsAsZero) {
     std::vector<unsigned char> nothing(3 * 3 * 4, 9);
     empty.get_image_data(nothing.data(), 3, 3, 12, 0, 0);
     EXPECT_EQ(nothing, std::vector<unsigned char>(36, 0));
+    // Positions at the ends of the integer range read nothing but zeros.
+    for (int far : {INT_MIN, INT_MIN + 2, INT_MAX - 2, INT_MAX}) {
+        std::fill(nothing.begin(), nothing.end(), 9);
+        image.get_image_data(nothing.data(), 3, 3, 12, far, 1);
+        EXPECT_EQ(nothing, std::vector<unsigned char>(36, 0)) << far;
+        std::fill(nothing.begin(), nothing.end(), 9);
+        image.get_image_data(nothing.data(), 3, 3, 12, 1, far);
+        EXPECT_EQ(nothing, std::vector<unsigned char>(36, 0)) << far;
+    }
 }
 
 TEST(Transfer, WhiteAndTransparentAreExactEverywhere) {

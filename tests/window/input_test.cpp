@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <iterator>
+#include <set>
+#include <utility>
 
 
 class InputTest : public WindowTest {
@@ -152,18 +155,22 @@ TEST_F(InputTest, MouseIsInBitmapPixelsAndNegativeAboveAndLeftOfIt) {
   EXPECT_EQ(mx, 10);
   EXPECT_EQ(my, 4);
   EXPECT_EQ(buttons, 0);
+  // A button pressed inside stays held while the pointer leaves the window.
+  button(3, true);
+  ASSERT_TRUE(updateUntil(window, [&] {
+    surfMouse(window, nullptr, nullptr, &buttons);
+    return buttons == SURF_BUTTON_RIGHT;
+  }));
   moveMouse(300 - 7, 200 - 4);
-  surfMouse(window, &mx, &my, nullptr);
+  surfMouse(window, &mx, &my, &buttons);
   EXPECT_EQ(mx, -3);
   EXPECT_EQ(my, -2);
-  button(3, true);
-  surfMouse(window, nullptr, nullptr, &buttons);
   EXPECT_EQ(buttons, SURF_BUTTON_RIGHT);
   SurfTouchPoint touch = {};
   EXPECT_EQ(surfTouch(window, &touch, 1), 1);
   EXPECT_EQ(touch.x, -3);
   button(3, false);
-  EXPECT_EQ(surfTouch(window, &touch, 1), 0);
+  EXPECT_TRUE(updateUntil(window, [&] { return surfTouch(window, &touch, 1) == 0; }));
   EXPECT_EQ(surfTouch(window, &touch, 0), 0);
 }
 
@@ -195,4 +202,83 @@ TEST(TimeTest, FirstCallReadsZeroThenTheSecondsSinceThePreviousCall) {
   float seconds = surfTime();
   EXPECT_GE(seconds, 0.029f);
   EXPECT_LT(seconds, 1.0f);
+}
+
+TEST_F(InputTest, TapsFasterThanAFrameAreEachSeenDownThenUp) {
+  Surf* window = open(100, 80, "Taps", SURF_RESIZE);
+  moveMouse(rootX(window) + 50, rootY(window) + 40);
+  const std::pair<KeySym, int> keys[] = {
+      {XK_Tab, SK_TAB},       {XK_Escape, SK_ESCAPE}, {XK_space, SK_SPACE},   {XK_Left, SK_LEFT},
+      {XK_Right, SK_RIGHT},   {XK_Up, SK_UP},         {XK_Down, SK_DOWN},     {XK_Prior, SK_PAGEUP},
+      {XK_Next, SK_PAGEDN},   {XK_Home, SK_HOME},     {XK_End, SK_END},       {XK_Return, SK_RETURN}};
+  for (const auto& [sym, code] : keys) tap(sym);
+  // Two clicks in a row, all before the window looks.
+  for (int i = 0; i < 2; i++) {
+    button(1, true);
+    button(1, false);
+  }
+  std::set<int> seen;
+  int clicks = 0, wasDown = 0;
+  updateUntil(window, [&] {
+    for (const auto& [sym, code] : keys) {
+      if (surfKeyDown(window, code)) {
+        EXPECT_TRUE(seen.insert(code).second) << "pressed twice: " << code;
+      }
+    }
+    int buttons = 0;
+    surfMouse(window, nullptr, nullptr, &buttons);
+    if ((buttons & SURF_BUTTON_LEFT) && !wasDown) clicks++;
+    wasDown = buttons & SURF_BUTTON_LEFT;
+    return seen.size() == std::size(keys) && clicks == 2 && !wasDown;
+  });
+  EXPECT_EQ(seen.size(), std::size(keys));
+  EXPECT_EQ(clicks, 2);
+  settle(window);
+  for (const auto& [sym, code] : keys) EXPECT_FALSE(surfKeyHeld(window, code)) << code;
+}
+
+TEST_F(InputTest, HeldOverInputIsTakenWithoutRestingAndIdleFramesRestWithoutDrawing) {
+  Surf* window = open(100, 80, "Pacing", SURF_RESIZE);
+  const SurfFrameClock& clock = surfInternal(window)->clock;
+  unsigned presents = clock.presents, waits = clock.waits;
+  for (int i = 0; i < 10; i++) surfUpdateUnchanged(window);
+  EXPECT_EQ(clock.presents, presents) << "an unchanged bitmap was drawn again";
+  EXPECT_EQ(clock.waits, waits + 10) << "an idle frame did not rest";
+
+  tap(XK_a);
+  ASSERT_TRUE(updateUntil(window, [&] { return surfKeyDown(window, 'A') != 0; }));
+  waits = clock.waits;
+  surfUpdateUnchanged(window);
+  EXPECT_EQ(clock.waits, waits) << "the held-over release had to wait for the next refresh";
+  EXPECT_FALSE(surfKeyHeld(window, 'A'));
+
+  presents = clock.presents;
+  surfUpdate(window);
+  EXPECT_EQ(clock.presents, presents + 1);
+}
+
+TEST_F(InputTest, WheelNotchesArriveWithTheirDirection) {
+  Surf* window = open(100, 80, "Wheel", SURF_RESIZE);
+  moveMouse(rootX(window) + 50, rootY(window) + 40);
+  float dx = 0, dy = 0, sumX = 0, sumY = 0;
+  // Toward the user twice, away once, right once.
+  for (int b : {5, 5, 4, 7}) {
+    button(b, true);
+    button(b, false);
+  }
+  updateUntil(window, [&] {
+    surfWheel(window, &dx, &dy);
+    sumX += dx;
+    sumY += dy;
+    return sumX == 1 && sumY == 1;
+  });
+  EXPECT_EQ(sumX, 1);
+  EXPECT_EQ(sumY, 1);
+  surfUpdate(window);
+  surfWheel(window, &dx, &dy);
+  EXPECT_EQ(dx, 0);
+  EXPECT_EQ(dy, 0);
+  int buttons = -1;
+  surfMouse(window, nullptr, nullptr, &buttons);
+  EXPECT_EQ(buttons, 0) << "a wheel notch is no button";
 }

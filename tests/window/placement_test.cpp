@@ -2,6 +2,8 @@
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -100,4 +102,54 @@ TEST(PlacementText, MalformedAndImplausibleRecordsAreSkipped) {
     EXPECT_FALSE(surfPlacementFind(text, "T", &found)) << text;
   EXPECT_TRUE(surfPlacementFind("junk\n1 2 3 4 0 T", "T", &found));
   EXPECT_EQ(surfPlacementReplace("junk\n", "T", SurfPlacement{{1, 2, 3, 4}, 0}), "1 2 3 4 0 T\n");
+}
+
+TEST_F(PlacementTest, PlacementNoMonitorShowsReopensCentredOnThePrimaryMonitor) {
+  surfPlacementStore("Lost", SurfPlacement{{5000, 4000, 5300, 4220}, 0});
+  Surf* window = open(200, 150, "Lost", SURF_RESIZE);
+  EXPECT_EQ(attributes(window).width, 300);
+  EXPECT_EQ(rootX(window), (1280 - 300) / 2);
+  EXPECT_EQ(rootY(window), (1024 - 220) / 2);
+}
+
+TEST_F(PlacementTest, DraggedWindowIsStoredOnceSettledNotOnEveryMove) {
+  Surf* window = open(200, 150, "Dragged", SURF_RESIZE);
+  for (int step = 1; step <= 5; step++) {
+    XMoveWindow(x, xwindow(window), 100 + step * 10, 100);
+    ASSERT_TRUE(updateUntil(window, [&] { return rootX(window) == 100 + step * 10; }));
+  }
+  // The frame that saw the last move has not stored it.
+  EXPECT_TRUE(surfInternal(window)->placementPending);
+  SurfPlacement stored;
+  if (surfPlacementLoad("Dragged", &stored)) {
+    EXPECT_NE(stored.rect.left, 150);
+  }
+  ASSERT_TRUE(updateUntil(window, [&] { return surfPlacementLoad("Dragged", &stored); }, 5000));
+  EXPECT_EQ(stored.rect.left, 150);
+}
+
+TEST_F(PlacementTest, MoveNotYetSettledIsStoredWhenTheProgramExits) {
+  pid_t child = fork();
+  if (child == 0) {
+    // A program of its own that leaves through exit() in the middle of a
+    // frame; the window stays reachable, so leak checking has nothing to say.
+    static Surf* window = surfWindow(200, 150, "Exiting", SURF_RESIZE);
+    Display* own = XOpenDisplay(nullptr);
+    for (int frame = 0; frame < 2000; frame++) {
+      surfUpdate(window);
+      XMoveWindow(own, (Window)window->handle, 77, 66);
+      XSync(own, False);
+      if (surfInternal(window)->placementPending) exit(0);
+      usleep(2000);
+    }
+    _exit(3);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0) << "the move never reached the window";
+  SurfPlacement stored;
+  ASSERT_TRUE(surfPlacementLoad("Exiting", &stored));
+  EXPECT_EQ(stored.rect.left, 77);
+  EXPECT_EQ(stored.rect.top, 66);
 }

@@ -63,6 +63,27 @@ TEST_F(PlainPresentTest, EffectThatDoesNotCompileFallsBackInsteadOfEndingTheProc
   expectScaledPattern(x, window);
 }
 
+TEST_F(PlainPresentTest, AfterFallingBackAnUnchangedFrameFillsTheWindowOnceThenRests) {
+  Surf* window = openGLWindow("Unchanged after falling back");
+  if (!presentsWithGL(window)) GTEST_SKIP() << "needs OpenGL to begin with";
+  const SurfFrameClock& clock = surfInternal(window)->clock;
+  testing::internal::CaptureStderr();
+  surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
+  testing::internal::GetCapturedStderr();
+  ASSERT_FALSE(presentsWithGL(window));
+
+  unsigned presents = clock.presents;
+  surfUpdateUnchanged(window);
+  EXPECT_EQ(clock.presents, presents + 1) << "the window was left without the bitmap";
+  ASSERT_TRUE(showsPixel(window, 63, 47, packed(patternAt(63, 47))));
+
+  presents = clock.presents;
+  unsigned waits = clock.waits;
+  for (int i = 0; i < 10; i++) surfUpdateUnchanged(window);
+  EXPECT_EQ(clock.presents, presents) << "an unchanged bitmap was put into the window again";
+  EXPECT_EQ(clock.waits, waits + 10) << "an idle frame did not rest";
+}
+
 TEST_F(PlainPresentTest, OpenGLFailingWhilePresentingFallsBackForTheRestOfTheRun) {
   Surf* window = openGLWindow("Failing present");
   if (!presentsWithGL(window)) GTEST_SKIP() << "needs OpenGL to begin with";

@@ -68,12 +68,31 @@ TEST(ExtractFolder, NamesWindowsWouldRewriteAreRefused) {
 }
 #endif
 
-TEST(ExtractFolder, LongNamesAreCutTo511Bytes) {
-    TempDir out;
+// A name the reader would shorten would land on another file; names that
+// Windows takes for one file would overwrite each other there.
+TEST(ExtractFolder, NamesThatWouldLandElsewhereAreRefusedBeforeAnyWrite) {
     const std::string a(250, 'a'), b(250, 'b');
-    const Archive archive{{folder(a + "/"), folder(a + "/" + b + "/"), file(a + "/" + b + "/" + std::string(20, 'c'), "x")}};
-    ASSERT_TRUE(extractArchiveDataToFolder(build(archive), out.path()));
+    const Archive tooLong{{folder(a + "/"), folder(a + "/" + b + "/"), file(a + "/" + b + "/" + std::string(20, 'c'), "x")}};
+    const Archive fitting{{folder(a + "/"), folder(a + "/" + b + "/"), file(a + "/" + b + "/" + std::string(9, 'c'), "x")}};
+    const Archive caseTwins{
+        {folder("Bundle/"), file("Bundle/Module.dll", "one"), folder("bundle/"), file("bundle/MODULE.DLL", "two")}};
+    constexpr bool windowsNames = std::filesystem::path::preferred_separator == '\\';
+
+    TempDir out;
+    EXPECT_EQ(failureText(build(tooLong), out.path()), "Failed to extract file: invalid filename");
+    EXPECT_TRUE(isEmptyFolder(out.path()));
+    ASSERT_TRUE(extractArchiveDataToFolder(build(fitting), out.path()));
     EXPECT_EQ(readFile(out / a / b / std::string(9, 'c')), "x");
+
+    TempDir twins;
+    if (windowsNames) {
+        EXPECT_EQ(failureText(build(caseTwins), twins.path()), "Failed to extract file: invalid filename");
+        EXPECT_TRUE(isEmptyFolder(twins.path()));
+    } else {
+        ASSERT_TRUE(extractArchiveDataToFolder(build(caseTwins), twins.path()));
+        EXPECT_EQ(readFile(twins / "Bundle/Module.dll"), "one");
+        EXPECT_EQ(readFile(twins / "bundle/MODULE.DLL"), "two");
+    }
 }
 
 TEST(ExtractFolder, StopsBetweenEntriesLeavingEarlierOnesComplete) {

@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "surf/alloc.h"
 #include "surf/blend.h"
 #include "surf/surf.h"
 
@@ -12,12 +13,17 @@ static size_t pixelCount(int w, int h) { return (size_t)(w > 0 ? w : 0) * (size_
 Surf* surfBitmap2(int w, int h, int extra) {
   if (w < 0) w = 0;
   if (h < 0) h = 0;
-  Surf* bmp = (Surf*)calloc(1, sizeof(Surf) + (size_t)(extra > 0 ? extra : 0));
+  Surf* bmp = (Surf*)surfAllocZeroed(1, sizeof(Surf) + (size_t)(extra > 0 ? extra : 0));
+  if (!bmp) return nullptr;
+  bmp->pix = (SPixel*)surfAllocZeroed(pixelCount(w, h) + 1, sizeof(SPixel));
+  if (!bmp->pix) {
+    free(bmp);
+    return nullptr;
+  }
   bmp->w = w;
   bmp->h = h;
   bmp->cw = -1;
   bmp->ch = -1;
-  bmp->pix = (SPixel*)calloc(pixelCount(w, h) + 1, sizeof(SPixel));
   bmp->blitMode = SURF_BLEND_ALPHA;
   return bmp;
 }

@@ -187,6 +187,7 @@ Surf* decode(Bytes png) {
   if (!png.data || png.size < 8 || memcmp(png.data, kSignature, 8) != 0 || !readHeader(png, &hd)) return nullptr;
 
   Surf* bmp = surfBitmap(hd.w + 1, hd.h);
+  if (!bmp) return nullptr;
   bmp->w = hd.w;
   uint32_t total = 0;
   uint8_t* idat = supported(png, hd) ? joinImageData(png, &total) : nullptr;

@@ -36,6 +36,7 @@ struct Surf {
 // A new bitmap of transparent black pixels that clips to itself and blends alpha.
 Surf* surfBitmap(int w, int h);
 // As surfBitmap, with `extra` zeroed bytes reserved directly behind the record.
+// Both return null when memory runs out.
 Surf* surfBitmap2(int w, int h, int extra);
 void surfFree(Surf* bmp);
 // Changes the size, keeping the overlapping top-left pixels; new pixels are zero.

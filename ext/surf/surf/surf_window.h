@@ -65,6 +65,29 @@ struct GLStuff {
   SurfGLApi* api;
 };
 
+// A key or button change the window system reported: code is a virtual-key
+// index (below 256) or 256 plus the bit number of a mouse button.
+struct SurfTransition {
+  unsigned short code;
+  unsigned char down;
+};
+
+// Key and button changes in the order they happened. A code changes at most
+// once a frame; the rest waits for the following frames.
+struct SurfInputQueue {
+  SurfTransition held[64];
+  int count;
+  unsigned char changed[259];  // by code: already changed during this frame
+};
+
+// When frames run, and how often they waited or presented (counted for tests).
+struct SurfFrameClock {
+  double lastFrame;  // steady seconds at which the previous frame began
+  double period;     // one refresh of the monitor
+  unsigned waits;    // frames that rested before gathering input
+  unsigned presents;
+};
+
 // The window record, directly behind the window's Surf record.
 struct SurfInternal {
   int shown;   // 0 until the first surfUpdate showed the window
@@ -86,6 +109,16 @@ struct SurfInternal {
   unsigned char prev[256];  // the states before the last message pump
   int widgetsPressed;       // left button held since it went down on the overlay
   SurfNative* native;
+  float backingScale;                  // bitmap pixels per UI unit
+  float wheelX, wheelY;                // wheel notches of the last surfUpdate
+  float wheelPendingX, wheelPendingY;  // gathered during the current one
+  int unitW, unitH;                    // the size asked for, in UI units
+  int buttons;                         // button mask as the events left it
+  int repaint;                         // the window system wants a redraw
+  int placementPending;                // moved; stored once it has settled
+  double placementMoved;               // steady seconds of the latest move
+  SurfInputQueue input;
+  SurfFrameClock clock;
 };
 
 // A new window bitmap of w x h transparent pixels titled with the UTF-8 title;
@@ -93,6 +126,16 @@ struct SurfInternal {
 Surf* surfWindow(int w, int h, const char* title, int flags);
 // Presents the bitmap, then gathers the input that arrived since the last call.
 void surfUpdate(Surf* bmp);
+// As surfUpdate, for a bitmap that is the same as at the last present: nothing
+// is uploaded or redrawn unless the window system asks for a repaint.
+void surfUpdateUnchanged(Surf* bmp);
+// Wheel movement during the last surfUpdate in notches: dy > 0 toward the end
+// of the content (rolled toward the user), dx > 0 toward the right.
+void surfWheel(Surf* bmp, float* dx, float* dy);
+// Bitmap pixels per UI unit: the window's DPI / 96. A window asked for as
+// w x h units has a bitmap of round(w * scale) x round(h * scale) pixels, and
+// the bitmap is resized during surfUpdate when the scale changes.
+float surfBackingScale(Surf* bmp);
 // 1 once after each close request, else 0; the window stays open.
 int surfClosed(Surf* bmp);
 // Cursor position in bitmap pixels (negative above and left of it) and the

@@ -2,6 +2,7 @@
 // centring, key bookkeeping, borderless full screen and the input queries.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,6 +34,9 @@ static void centre(Surf* bmp, int clientW, int clientH) {
   win->pos[3] = win->pos[1] + h;
 }
 
+// Whole pixels for a length in UI units.
+static int pixelsOf(int units, float scale) { return std::max(1, (int)std::lround(units * scale)); }
+
 static void enterBorderless(Surf* bmp, SurfRect restoreTo) {
   SurfInternal* win = surfInternal(bmp);
   win->oldPos = restoreTo;
@@ -53,6 +57,7 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
   if (w < 1) w = 1;
   if (h < 1) h = 1;
   Surf* bmp = surfBitmap2(w, h, (int)sizeof(SurfInternal));
+  if (!bmp) exit(1);  // as for any other failed window creation
   SurfInternal* win = surfInternal(bmp);
   win->wtitle = strdup(title ? title : "");
   win->dwStyle = SURF_STYLE_WINDOWED;
@@ -60,9 +65,15 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
   win->p4 = 1.0f;
   win->widgetsScale = 3.0f;
   win->widgets = surfBitmap(40, 14);
+  win->unitW = w;
+  win->unitH = h;
 
   int screenW = 0, screenH = 0;
   surfPlatformOpen(bmp, &screenW, &screenH);
+  win->backingScale = surfPlatformBackingScale(bmp);
+  w = pixelsOf(w, win->backingScale);
+  h = pixelsOf(h, win->backingScale);
+  surfResize(bmp, w, h);
   win->scale = (flags & SURF_RESIZE) ? 1 : surfFitScale(w, h, screenW * 3 / 4, screenH * 3 / 4);
   win->scale = std::max(win->scale, surfMinScale(flags));
   centre(bmp, w * win->scale, h * win->scale);
@@ -78,6 +89,7 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
 
 void surfFreeWindow(Surf* bmp) {
   SurfInternal* win = surfInternal(bmp);
+  surfWinStoreSettledPlacement(bmp, 1);
   surfPresentDestroy(bmp);
   surfPlatformDestroy(bmp);
   free(win->wtitle);
@@ -88,50 +100,42 @@ void surfFreeWindow(Surf* bmp) {
 }
 
 void surfWinPresent(Surf* bmp) {
+  SurfInternal* win = surfInternal(bmp);
   int w = 0, h = 0;
   surfPlatformClientSize(bmp, &w, &h);
+  win->repaint = 0;
+  win->clock.presents++;
   surfPresent(bmp, w, h);
 }
 
-void surfUpdate(Surf* bmp) {
+static void frame(Surf* bmp, bool changed) {
   SurfInternal* win = surfInternal(bmp);
   if (!win->shown) {
     win->shown = 1;
+    win->clock.period = surfPlatformRefreshPeriod(bmp);
     surfPlatformShow(bmp);
   }
   int clientW = 0, clientH = 0;
   surfPlatformClientSize(bmp, &clientW, &clientH);
   surfWinUpdateWidgets(bmp, clientW);
-  surfWinPresent(bmp);
-  memcpy(win->prev, win->keys, sizeof win->keys);
+  // A visible overlay follows the cursor, so it is drawn on every frame.
+  if (changed || win->repaint || win->widgetAlpha > 0 || win->widgetsWanted) surfWinPresent(bmp);
+  surfWinPace(bmp);
+  surfWinBeginInput(bmp);
   surfPlatformPump(bmp);
+  surfWinEndInput(bmp);
+  surfWinStoreSettledPlacement(bmp, 0);
 }
+
+void surfUpdate(Surf* bmp) { frame(bmp, true); }
+
+void surfUpdateUnchanged(Surf* bmp) { frame(bmp, false); }
 
 // ---- Events from the backend ---------------------------------------------------
-
-void surfWinOnKey(Surf* bmp, int key, int down) {
-  SurfInternal* win = surfInternal(bmp);
-  int vk = surfVirtualKey(key);
-  if (!vk) return;
-  win->keys[vk] = down ? 1 : 0;
-  // The generic modifier is down while either of its sides is.
-  static const int sides[][3] = {
-      {SK_SHIFT, SK_LSHIFT, SK_RSHIFT}, {SK_CONTROL, SK_LCONTROL, SK_RCONTROL}, {SK_ALT, SK_LALT, SK_RALT}};
-  for (const auto& s : sides)
-    if (key == s[1] || key == s[2])
-      win->keys[surfVirtualKey(s[0])] = win->keys[surfVirtualKey(s[1])] | win->keys[surfVirtualKey(s[2])];
-}
 
 void surfWinOnChar(Surf* bmp, int ch, int autoRepeat) {
   if (ch == 13) ch = 10;
   if (!autoRepeat) surfInternal(bmp)->lastChar = ch;
-}
-
-void surfWinOnFocus(Surf* bmp) {
-  SurfInternal* win = surfInternal(bmp);
-  win->lastChar = 0;
-  memset(win->keys, 0, sizeof win->keys);
-  memset(win->prev, 0, sizeof win->prev);
 }
 
 void surfWinOnSize(Surf* bmp, int w, int h) {
@@ -142,6 +146,19 @@ void surfWinOnSize(Surf* bmp, int w, int h) {
   else
     win->scale = std::max(surfFitScale(bmp->w, bmp->h, w, h), surfMinScale(win->flags));
   centre(bmp, w, h);
+  win->repaint = 1;
+}
+
+void surfWinOnScale(Surf* bmp, float scale, int* clientW, int* clientH) {
+  SurfInternal* win = surfInternal(bmp);
+  win->backingScale = scale;
+  int w = pixelsOf(win->unitW, scale), h = pixelsOf(win->unitH, scale);
+  // A resizable bitmap follows the client area; a fixed one is the caller's
+  // size in units at the new scale.
+  if (!(win->flags & SURF_RESIZE)) surfResize(bmp, w, h);
+  *clientW = w * win->scale;
+  *clientH = h * win->scale;
+  win->repaint = 1;
 }
 
 void surfWinOnMove(Surf* bmp) {
@@ -189,10 +206,12 @@ int surfClosed(Surf* bmp) {
 void surfMouse(Surf* bmp, int* x, int* y, int* buttons) {
   SurfInternal* win = surfInternal(bmp);
   int cx = 0, cy = 0;
-  int mask = surfPlatformCursor(bmp, &cx, &cy);
+  surfPlatformCursor(bmp, &cx, &cy);
   if (x) *x = (cx - win->pos[0]) / win->scale;
   if (y) *y = (cy - win->pos[1]) / win->scale;
-  if (buttons) *buttons = surfPlatformFocused(bmp) ? mask : 0;
+  // The buttons as the events left them, not the live ones: a click shorter
+  // than a frame still counts.
+  if (buttons) *buttons = surfPlatformFocused(bmp) ? win->buttons : 0;
 }
 
 int surfKeyDown(Surf* bmp, int key) {
@@ -223,6 +242,14 @@ float surfTime() {
   last = now;
   return seconds;
 }
+
+void surfWheel(Surf* bmp, float* dx, float* dy) {
+  SurfInternal* win = surfInternal(bmp);
+  if (dx) *dx = win->wheelX;
+  if (dy) *dy = win->wheelY;
+}
+
+float surfBackingScale(Surf* bmp) { return surfInternal(bmp)->backingScale; }
 
 int surfTouch(Surf* bmp, SurfTouchPoint* points, int maxPoints) {
   if (maxPoints < 1 || !points) return 0;

@@ -18,3 +18,10 @@ int surfVirtualKey(int key) {
   if (key >= SK_PAD0 && key <= SK_TICK) return named[key - SK_PAD0];
   return 0;
 }
+
+int surfKeyFromVirtualKey(int vk) {
+  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
+  for (int key = SK_PAD0; key <= SK_TICK; key++)
+    if (surfVirtualKey(key) == vk) return key;
+  return 0;
+}

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 
 #include "surf/window_backend.h"
 #include "surf/window_gl.h"
@@ -19,6 +18,8 @@ static void fallBack(Surf* bmp) {
   surfGLAbandon(bmp);
   gl.gl_user_opengl_rendering = 0;
   surfPlatformDropGL(bmp);
+  // The window may be a new one, and an unchanged frame must still fill it.
+  surfInternal(bmp)->repaint = 1;
   fprintf(stderr, "Presenting through %s instead of OpenGL.\n", surfPlatformPlainName(bmp));
 }
 
@@ -112,14 +113,4 @@ void surfPlainCompose(Surf* bmp, int w, int h, uint32_t* out) {
     std::fill(row + x1, row + w, 0u);
   }
   blendOverlay(win->widgets, win->widgetsScale, win->widgetAlpha, w, h, out);
-}
-
-void surfPlainWaitForRefresh(std::chrono::steady_clock::time_point* lastShown) {
-  using namespace std::chrono;
-  const auto period = microseconds(1'000'000 / 60);
-  auto due = *lastShown + period;
-  auto now = steady_clock::now();
-  if (now < due) std::this_thread::sleep_until(due);
-  // After a long pause the next frame is due one period from now, not at once.
-  *lastShown = std::max(due, now);
 }

@@ -3,7 +3,6 @@
 // window system's plain 2D calls for the rest of the run.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 #include "surf/surf.h"
@@ -24,10 +23,6 @@ int surfPresentsWithGL(Surf* bmp);
 // after row: the bitmap at its scale in its rectangle, black around it, and the
 // overlay blended over the top right corner.
 void surfPlainCompose(Surf* bmp, int w, int h, uint32_t* out);
-// Without a swap that waits for the display, a plain present waits out the
-// rest of one refresh period itself, so that an idle window does not redraw
-// flat out.
-void surfPlainWaitForRefresh(std::chrono::steady_clock::time_point* lastShown);
 
 // ---- Provided by the backend -------------------------------------------------------
 

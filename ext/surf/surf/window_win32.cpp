@@ -30,11 +30,7 @@ void registerClass() {
 }
 
 // The frame the style adds around a client rectangle.
-RECT frameOf(HWND hwnd) {
-  RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, (DWORD)GetWindowLongA(hwnd, GWL_STYLE), FALSE, (DWORD)GetWindowLongA(hwnd, GWL_EXSTYLE));
-  return frame;
-}
+RECT frameOf(HWND hwnd) { return surfWin32Frame(hwnd, 0); }
 
 }  // namespace
 
@@ -59,6 +55,7 @@ int surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
   bmp->handle = n.hwnd;
   if (win->flags & SURF_HIDECURSOR) ShowCursor(FALSE);
   SetPropW(n.hwnd, propertyName, bmp);
+  surfWin32FollowDpi(bmp);
   return surfWglCreate(bmp);
 }
 
@@ -76,6 +73,8 @@ void surfWin32RecreateWindow(Surf* bmp) {
   n.hwnd = fresh;
   bmp->handle = fresh;
   SetPropW(fresh, propertyName, bmp);
+  // The same rectangle may hold another client size where the new window's DPI differs.
+  if (surfPlatformBackingScale(bmp) != surfInternal(bmp)->backingScale) surfWin32FollowDpi(bmp);
   if (IsWindowVisible(old)) ShowWindow(fresh, SW_SHOW);
   DestroyWindow(old);
 }
@@ -212,6 +211,7 @@ LRESULT CALLBACK surfWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   Surf* bmp = (Surf*)GetPropW(hwnd, propertyName);
   if (!bmp) return DefWindowProcW(hwnd, message, wParam, lParam);
   SurfInternal* win = surfInternal(bmp);
+  if (surfWin32OnPointer(bmp, hwnd, message, wParam)) return 0;
   switch (message) {
     case WM_SYSKEYDOWN:
       if (wParam == VK_RETURN) {
@@ -220,9 +220,9 @@ LRESULT CALLBACK surfWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
       }
       [[fallthrough]];
-    case WM_KEYDOWN: win->keys[wParam & 255] = 1; break;
+    case WM_KEYDOWN: surfWin32OnKey(bmp, wParam, lParam, 1); break;
     case WM_SYSKEYUP:
-    case WM_KEYUP: win->keys[wParam & 255] = 0; break;
+    case WM_KEYUP: surfWin32OnKey(bmp, wParam, lParam, 0); break;
     case WM_MENUCHAR:
       if (LOWORD(wParam) == VK_RETURN) return MNC_CLOSE << 16;
       break;
@@ -244,6 +244,7 @@ LRESULT CALLBACK surfWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       ValidateRect(hwnd, nullptr);
       return 0;
     case WM_CLOSE: win->closed = 1; return 0;
+    case WM_DPICHANGED: surfWin32OnDpiChanged(bmp, hwnd, wParam, lParam); return 0;
     case WM_WINDOWPOSCHANGED:
       // Before the first update the window stands where it was created or
       // restored to: nothing the user chose, and storing it would overwrite

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,7 +25,6 @@ struct SurfNative {
   SurfWgl wgl;
   bool pixelFormatSet;  // OpenGL's, which plain 2D drawing cannot share
   std::vector<uint32_t> plainFrame;  // the client area as the plain path shows it
-  std::chrono::steady_clock::time_point plainShown;
 };
 
 // UTF-8 to UTF-16 and back (code page 65001); malformed input is replaced.
@@ -43,5 +41,17 @@ void surfWglUnload(SurfNative& n);
 // Replaces the native window by a new one in the same place and state, for a
 // window whose pixel format belongs to OpenGL.
 void surfWin32RecreateWindow(Surf* bmp);
+
+// The frame the window's style adds around its client area at a DPI (0: the
+// window's own).
+RECT surfWin32Frame(HWND hwnd, UINT dpi);
+// Gives a new window the client size of its DPI, frame metrics included.
+void surfWin32FollowDpi(Surf* bmp);
+void surfWin32OnDpiChanged(Surf* bmp, HWND hwnd, WPARAM wParam, LPARAM lParam);
+// Key down or up messages, sided modifiers told apart.
+void surfWin32OnKey(Surf* bmp, WPARAM wParam, LPARAM lParam, int down);
+// Button, wheel and capture messages; false where the default handling is
+// still wanted.
+bool surfWin32OnPointer(Surf* bmp, HWND hwnd, UINT message, WPARAM wParam);
 
 LRESULT CALLBACK surfWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

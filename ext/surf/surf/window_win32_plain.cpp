@@ -21,7 +21,6 @@ void surfPlatformPresentPlain(Surf* bmp, int w, int h) {
   if (!dc) return;
   SetDIBitsToDevice(dc, 0, 0, (DWORD)w, (DWORD)h, 0, 0, 0, (UINT)h, n.plainFrame.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(n.hwnd, dc);
-  surfPlainWaitForRefresh(&n.plainShown);
 }
 
 const char* surfPlatformPlainName(Surf*) { return "GDI"; }

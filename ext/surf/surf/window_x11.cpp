@@ -45,6 +45,8 @@ int surfIgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 static SurfNative& native(Surf* bmp) { return *surfInternal(bmp)->native; }
 
+Display* surfX11Display(Surf* bmp) { return native(bmp).dpy; }
+
 static bool hasExtension(const char* list, const char* name) {
   size_t n = strlen(name);
   for (const char* p = list ? strstr(list, name) : nullptr; p; p = strstr(p + 1, name))
@@ -362,7 +364,9 @@ static void placeClient(Surf* bmp, SurfRect r) {
   surfWinOnSize(bmp, w, h);
 }
 
-void surfPlatformSetWindowRect(Surf* bmp, SurfRect rect) { placeClient(bmp, rect); }
+void surfPlatformSetWindowRect(Surf* bmp, SurfRect rect) {
+  placeClient(bmp, surfX11VisiblePlacement(native(bmp).dpy, rect));
+}
 
 // Adds or removes states of _NET_WM_STATE: through the window manager while
 // mapped, directly on the property before.
@@ -520,6 +524,8 @@ void surfPlatformPump(Surf* bmp) {
     switch (ev.type) {
       case KeyPress: onKeyPress(bmp, n, &ev.xkey); break;
       case KeyRelease: onKeyRelease(bmp, n, &ev.xkey); break;
+      case ButtonPress:
+      case ButtonRelease: surfX11OnButton(bmp, &ev.xbutton); break;
       case FocusIn:
       case FocusOut: onFocus(bmp, n, &ev.xfocus); break;
       case ConfigureNotify:
@@ -546,5 +552,5 @@ void surfPlatformPump(Surf* bmp) {
       default: break;
     }
   }
-  if (moved) surfWinOnMove(bmp);
+  if (moved) surfWinOnMoving(bmp);
 }

@@ -27,7 +27,6 @@ struct SurfX11Plain {
   XImage* image;           // as large as the client area
   bool direct;             // the image holds 0x00RRGGBB words: composed straight into it
   std::vector<uint32_t> composed;  // otherwise composed here and converted
-  std::chrono::steady_clock::time_point lastShown;
 };
 
 namespace {
@@ -171,7 +170,6 @@ void surfX11PlainPresent(SurfX11Plain* p, Surf* bmp, int w, int h) {
     XPutImage(p->dpy, p->win, p->gc, p->image, 0, 0, 0, 0, (unsigned)w, (unsigned)h);
     XFlush(p->dpy);
   }
-  surfPlainWaitForRefresh(&p->lastShown);
 }
 
 const char* surfX11PlainName(const SurfX11Plain* p) {

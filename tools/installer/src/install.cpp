@@ -7,7 +7,7 @@
 
 #include "shared/assets.h"
 #include "shared/os.h"
-#include "shared/zip.h"
+#include "install_transaction.h"
 
 namespace {
 
@@ -80,6 +80,14 @@ void Installer::cancel() {
     _cancelled.store(true);
 }
 
+bool Installer::cancelled() const {
+    return _endedByCancel;
+}
+
+std::string Installer::cause() const {
+    return _cause;
+}
+
 bool Installer::run() {
     _progress.setMessage("Creating settings folder");
     _progress.step();
@@ -87,17 +95,33 @@ bool Installer::run() {
         const std::filesystem::path target = _source.targetFolder();
         _progress.setMessage("Setting up target folder");
         _progress.step();
-        if (!setupTargetFolder(target)) {
+        // A relative path would install below whatever the working directory
+        // happens to be.
+        if (!target.is_absolute()) {
             _progress.setMessage("Failed to set up target folder");
             return false;
         }
+        const InstallSeams seams{_source.beforeChange, [this] { return _cancelled.load(); }};
+        // Whatever an earlier run left half done is put back first.
+        if (const InstallReport recovered = recoverInterruptedInstall(target, _plugID, seams);
+            recovered.outcome == InstallReport::failed) {
+            return fail("Installation failed!", "Installation error: ", recovered.cause);
+        }
+        const auto madeFolders = makeTargetFolder(target, seams);
         _progress.setMessage("Unpacking plugin");
         _progress.step();
-        if (!unpackPlugin(target, _source.payload, [this] { return _cancelled.load(); })) {
-            _progress.setMessage(_cancelled.load() ? "Installation cancelled" : "Failed to unpack plugin");
+        const InstallReport report = installPayload(target, _plugID, _source.payload, madeFolders, seams);
+        if (report.outcome == InstallReport::cancelled) {
+            _endedByCancel = true;
+            _progress.setMessage("Installation cancelled");
             return false;
         }
+        if (report.outcome == InstallReport::failed)
+            return fail("Failed to unpack plugin", "Failed to extract file: ", report.cause);
         return true;
+    } catch (const std::filesystem::filesystem_error& e) {
+        return fail("Installation failed!", "Installation error: ",
+                    e.path1().string() + ": " + describeSystemError(e.code()));
     } catch (const std::exception& e) {
         std::printf("Installation error: %s\n", e.what());
         std::fflush(stdout);
@@ -107,19 +131,10 @@ bool Installer::run() {
     return false;
 }
 
-bool setupTargetFolder(const std::filesystem::path& target) {
-    if (!target.is_absolute()) return false;
-    return std::filesystem::is_directory(target) || std::filesystem::create_directories(target);
-}
-
-bool unpackPlugin(const std::filesystem::path& target, std::span<const unsigned char> payload,
-                  const std::function<bool()>& stop) {
-    try {
-        return extractArchiveDataToFolder(payload, target, stop);
-    } catch (const std::exception& e) {
-        std::printf("Failed to extract file: %s\n", e.what());
-        std::fflush(stdout);
-    } catch (...) {
-    }
+bool Installer::fail(std::string_view message, std::string_view consolePrefix, std::string cause) {
+    std::printf("%.*s%s\n", static_cast<int>(consolePrefix.size()), consolePrefix.data(), cause.c_str());
+    std::fflush(stdout);
+    _cause = std::move(cause);
+    _progress.setMessage(message);
     return false;
 }

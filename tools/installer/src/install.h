@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // The job's progress as the window reads it: the current step's text and the
 // fraction of steps begun. The job thread writes it while the UI thread
@@ -51,6 +52,9 @@ private:
 struct InstallSource {
     std::function<std::filesystem::path()> targetFolder;
     std::span<const unsigned char> payload;
+    // Asked before each change to the file system; an error it returns makes
+    // that change fail. Tests inject faults through it.
+    std::function<std::error_code()> beforeChange = {};
 
     static InstallSource product();
 };
@@ -72,26 +76,30 @@ public:
     // Takes the result (true: the plug-in was installed), waiting if needed.
     bool succeeded();
     const Progress& progress() const { return _progress; }
-    // Asks the job to stop before its next archive entry; it then ends with
-    // false and "Installation cancelled".
+    // Asks the job to stop and put the folder back as it was; it then ends
+    // with false and "Installation cancelled". Too late once every entry is
+    // in place: the job then ends as if it had not been asked.
     void cancel();
+    // After the result is in: whether the job ended because of cancel() and
+    // put the folder back as it was.
+    bool cancelled() const;
+    // After the result is in: what went wrong, in English, for the error
+    // screen (empty on success and after a cancel). Names the entry below
+    // the VST3 folder and, when files could not be put back, lists each with
+    // where its previous version lies, one per line.
+    std::string cause() const;
 
 private:
     bool run();
+    // Ends the job with `message` on screen and the cause on the console.
+    bool fail(std::string_view message, std::string_view consolePrefix, std::string cause);
 
     std::string _plugID;
     InstallSource _source;
     Progress _progress;
     std::atomic<bool> _cancelled;
     std::future<bool> _success;
+    // Written by the job before its result is set, read only after.
+    bool _endedByCancel = false;
+    std::string _cause;
 };
-
-// Makes sure `target` is a folder. A relative path is refused (false), since
-// it would install below whatever the working directory happens to be.
-bool setupTargetFolder(const std::filesystem::path& target);
-
-// Unpacks `payload` into `target`; false on failure (its reason printed) or
-// when `stop` ended it between entries.
-bool unpackPlugin(const std::filesystem::path& target,
-                  std::span<const unsigned char> payload = embeddedPayload(),
-                  const std::function<bool()>& stop = {});
