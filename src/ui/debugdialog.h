@@ -24,12 +24,15 @@ public:
     bool visible() const { return _showDialog; }
     // The face the dialog's lines are drawn in; the application hands over its label font.
     void setFont(std::shared_ptr<Font> font) { _font = std::move(font); }
+    // How the window reaches the screen; the renderer hands it over each frame.
+    void setPresentation(const char* presentation) { _presentation = presentation; }
 
 private:
     Clock::time_point _lastRender{};
     float _fps = 0.0f;
     bool _showDialog = false;
     std::shared_ptr<Font> _font;
+    const char* _presentation = "";
 };
 
 extern constinit DebugDialog debugDialog;

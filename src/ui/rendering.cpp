@@ -116,6 +116,7 @@ void UIRenderer::describe() {
     UIContext context{ctx, geo::truncate(bmp.width() / scale), geo::truncate(bmp.height() / scale), scale};
     gui_begin(ctx);
     delegate.render(context);
+    debugDialog.setPresentation(surfPresentation(bmp.surfHandle()));
     debugDialog.render(context);
     gui_end(ctx);
 }

@@ -48,8 +48,9 @@ def finish(process, timeout=20):
 class Session:
     """One installer run with its own home folder."""
 
-    def __init__(self, display, stdout=None):
+    def __init__(self, display, stdout=None, extra_env=None):
         self.display = display
+        self.extra_env = extra_env
         self.home = xs.scratch_home()
         self.vst3 = os.path.join(self.home, ".vst3")
         self.process = None
@@ -58,7 +59,8 @@ class Session:
     def start(self):
         import subprocess
         self.process = xs.start_installer(self.display, INSTALLER, self.home,
-                                          stdout=self._stdout if self._stdout is not None else subprocess.PIPE)
+                                          stdout=self._stdout if self._stdout is not None else subprocess.PIPE,
+                                          extra_env=self.extra_env)
         self.window = xs.find_window(self.display, self.process)
         show(self.display, self.window, "start")
         return self
@@ -74,8 +76,12 @@ class Session:
         xs.remove_home(self.home)
 
 
-def installs_the_bundle_and_exits(display):
-    s = Session(display).start()
+# Indirect GLX, as over SSH X forwarding, offers no OpenGL 3.3 context.
+WITHOUT_OPENGL = {"LIBGL_ALWAYS_INDIRECT": "1"}
+
+
+def installs_the_bundle_and_exits(display, extra_env=None):
+    s = Session(display, extra_env=extra_env).start()
     try:
         s.to_install()
         show(display, s.window, "celebrate")
@@ -95,8 +101,8 @@ def installs_the_bundle_and_exits(display):
         s.close()
 
 
-def a_file_in_the_way_shows_the_error(display):
-    s = Session(display)
+def a_file_in_the_way_shows_the_error(display, extra_env=None):
+    s = Session(display, extra_env=extra_env)
     os.makedirs(s.vst3)
     with open(os.path.join(s.vst3, "Velliphon.vst3"), "w") as f:
         f.write("in the way")
@@ -111,6 +117,14 @@ def a_file_in_the_way_shows_the_error(display):
         expect(out.startswith("Failed to extract file: "), f"console line {out!r}")
     finally:
         s.close()
+
+
+def without_opengl_installs_the_bundle(display):
+    installs_the_bundle_and_exits(display, WITHOUT_OPENGL)
+
+
+def without_opengl_shows_the_error(display):
+    a_file_in_the_way_shows_the_error(display, WITHOUT_OPENGL)
 
 
 def closing_during_the_job_waits_for_it(display):
@@ -204,7 +218,8 @@ def main():
     cases = [installs_the_bundle_and_exits, a_file_in_the_way_shows_the_error,
              closing_during_the_job_waits_for_it, cancelling_waits_for_the_job_then_moves_on,
              closing_after_cancel_ends_promptly,
-             shift_return_toggles_the_debug_dialog]
+             shift_return_toggles_the_debug_dialog, without_opengl_installs_the_bundle,
+             without_opengl_shows_the_error]
     passed = failed = 0
     with xs.Display() as display:
         for case in cases:

@@ -26,16 +26,6 @@ TEST(ErrorDeathTest, WithoutDisplayTheMessageGoesToStandardErrorAndTheProcessEnd
       testing::ExitedWithCode(1), "Cannot open X display");
 }
 
-TEST(ErrorDeathTest, BrokenEffectIsFatalWithTheCompilerLog) {
-  EXPECT_EXIT(
-      {
-        Surf* window = surfWindow(64, 48, "Broken effect", SURF_RESIZE);
-        unsetenv("DISPLAY");  // no message window to wait for
-        surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
-      },
-      testing::ExitedWithCode(1), "shader compile error : .*undefinedThing");
-}
-
 class ErrorWindowTest : public WindowTest {
  protected:
   // The top-level window with this name, or 0.

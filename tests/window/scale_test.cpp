@@ -32,6 +32,10 @@ TEST_F(ScaleTest, XftDpiScalesTheClientAreaAndTheBitmap) {
   EXPECT_EQ(attributes(window).height, 525);
   EXPECT_EQ(window->w, 750);
   EXPECT_EQ(window->h, 525);
+  // Every pixel of the bitmap reaches the screen, unstretched.
+  drawPattern(window);
+  ASSERT_TRUE(showsPixel(window, 749, 524, packed(patternAt(749, 524))));
+  expectScaledPattern(x, window);
 
   // Fractions round to whole pixels.
   setResources("Xft.dpi: 120\n");

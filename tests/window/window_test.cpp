@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "xvfb_server.h"
 
@@ -185,3 +186,36 @@ void WindowTest::focusElsewhere() {
   XSetInputFocus(x, _other, RevertToParent, CurrentTime);
   XSync(x, False);
 }
+
+SPixel patternAt(int x, int y) {
+  return rgb((unsigned char)(x * 5), (unsigned char)(y * 3), (unsigned char)(x * 7 + y * 11));
+}
+
+void drawPattern(Surf* bmp) {
+  for (int y = 0; y < bmp->h; y++)
+    for (int x = 0; x < bmp->w; x++) bmp->pix[y * bmp->w + x] = patternAt(x, y);
+}
+
+void expectScaledPattern(Display* x, Surf* window) {
+  SurfInternal* win = surfInternal(window);
+  XWindowAttributes a;
+  XGetWindowAttributes(x, (Window)window->handle, &a);
+  XImage* image = XGetImage(x, (Window)window->handle, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes,
+                            ZPixmap);
+  ASSERT_NE(image, nullptr);
+  int wrong = 0;
+  for (int cy = 0; cy < a.height; cy++)
+    for (int cx = 0; cx < a.width; cx++) {
+      int bx = cx - win->pos[0], by = cy - win->pos[1];
+      bool inside = bx >= 0 && by >= 0 && bx < window->w * win->scale && by < window->h * win->scale;
+      unsigned long want = inside ? packed(patternAt(bx / win->scale, by / win->scale)) : 0;
+      unsigned long got = XGetPixel(image, cx, cy) & 0xFFFFFF;
+      if (got != want && wrong++ < 5) ADD_FAILURE() << "client pixel " << cx << "," << cy << ": " << std::hex << got
+                                                    << " instead of " << want;
+    }
+  XDestroyImage(image);
+  EXPECT_EQ(wrong, 0);
+}
+
+
+bool presentsWithGL(Surf* window) { return std::string(surfPresentation(window)) == "OpenGL 3.3"; }

@@ -58,3 +58,12 @@ class WindowTest : public testing::Test {
 
 inline SPixel rgb(unsigned char r, unsigned char g, unsigned char b) { return SPixel{r, g, b, 255}; }
 inline unsigned long packed(SPixel p) { return ((unsigned long)p.r << 16) | ((unsigned long)p.g << 8) | p.b; }
+
+// A bitmap pattern in which neighbouring pixels differ.
+SPixel patternAt(int x, int y);
+void drawPattern(Surf* bmp);
+// Every client pixel must be the bitmap pixel under it at the window's scale,
+// or black outside the bitmap.
+void expectScaledPattern(Display* x, Surf* window);
+// Whether the window presents through OpenGL.
+bool presentsWithGL(Surf* window);

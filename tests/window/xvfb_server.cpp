@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-XvfbServer::XvfbServer() : _owner(getpid()) {
+XvfbServer::XvfbServer(bool unprivileged) : _owner(getpid()) {
   int fds[2];
   if (pipe(fds) != 0) return;
   _pid = fork();
@@ -23,6 +23,9 @@ XvfbServer::XvfbServer() : _owner(getpid()) {
     if (devnull >= 0) dup2(devnull, STDERR_FILENO);
     unsetenv("LD_PRELOAD");  // preloads meant for the tests, such as a sanitizer runtime
     std::string fd = std::to_string(fds[1]);
+    if (unprivileged && geteuid() == 0)
+      execlp("setpriv", "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", "Xvfb", "-displayfd",
+             fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset", (char*)nullptr);
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
            (char*)nullptr);
     _exit(127);

@@ -8,8 +8,10 @@
 
 class XvfbServer {
  public:
-  // Starts Xvfb with one 1280 x 1024 x 24 screen and points DISPLAY at it.
-  XvfbServer();
+  // Starts Xvfb with one 1280 x 1024 x 24 screen and points DISPLAY at it;
+  // as the user nobody when unprivileged (and we may switch users), like a
+  // user's own server that a client running as root talks to.
+  explicit XvfbServer(bool unprivileged = false);
   ~XvfbServer();
   XvfbServer(const XvfbServer&) = delete;
   XvfbServer& operator=(const XvfbServer&) = delete;

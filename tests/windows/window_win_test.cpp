@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "surf/surf.h"
@@ -36,6 +37,17 @@ class Win32WindowTest : public testing::Test {
     return false;
   }
 
+  // A window of 500 x 350 units at the prefix's scale of 1.5.
+  static void expectSystemScale(Surf* window) {
+    RECT client = {};
+    GetClientRect((HWND)window->handle, &client);
+    EXPECT_FLOAT_EQ(surfBackingScale(window), 1.5f);
+    EXPECT_EQ(client.right - client.left, 750);
+    EXPECT_EQ(client.bottom - client.top, 525);
+    EXPECT_EQ(window->w, 750);
+    EXPECT_EQ(window->h, 525);
+  }
+
   static void key(WORD vk, bool down, bool extended = false) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
@@ -65,13 +77,20 @@ class Win32WindowTest : public testing::Test {
 
 TEST_F(Win32WindowTest, WindowOfUnitsHasTheClientAreaOfTheSystemScale) {
   Surf* window = open(500, 350, "Scaled");
-  RECT client = {};
-  GetClientRect((HWND)window->handle, &client);
-  EXPECT_FLOAT_EQ(surfBackingScale(window), 1.5f);
-  EXPECT_EQ(client.right - client.left, 750);
-  EXPECT_EQ(client.bottom - client.top, 525);
-  EXPECT_EQ(window->w, 750);
-  EXPECT_EQ(window->h, 525);
+  expectSystemScale(window);
+}
+
+TEST_F(Win32WindowTest, WindowRecreatedWithoutOpenGLKeepsTheSystemScale) {
+  Surf* window = open(500, 350, "Recreated");
+  if (std::string(surfPresentation(window)) != "OpenGL 3.3") GTEST_SKIP() << "needs OpenGL to begin with";
+  void* first = window->handle;
+  // An effect that does not compile gives OpenGL up; its pixel format stays
+  // with the old window, so the plain path needs a new one.
+  surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
+  surfUpdateUnchanged(window);
+  EXPECT_STREQ(surfPresentation(window), "GDI");
+  EXPECT_NE(window->handle, first);
+  expectSystemScale(window);
 }
 
 TEST_F(Win32WindowTest, EachSideOfShiftControlAndAltReadsAsPressed) {

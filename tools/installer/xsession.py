@@ -325,12 +325,15 @@ def as_nobody(command):
     return ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--"] + command
 
 
-def start_installer(display, installer, home, stdout=subprocess.PIPE):
+def start_installer(display, installer, home, stdout=subprocess.PIPE, extra_env=None):
     home = os.path.abspath(home)
     env = {"DISPLAY": display.name, "HOME": home, "PATH": os.environ.get("PATH", "/usr/bin:/bin")}
-    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+    # The sanitizers' options, and how the caller wants OpenGL reached (indirect
+    # GLX exercises the plain presentation path).
+    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "LIBGL_ALWAYS_INDIRECT"):
         if name in os.environ:
             env[name] = os.environ[name]
+    env.update(extra_env or {})
     return subprocess.Popen(as_nobody([os.path.abspath(installer)]), env=env, stdout=stdout, stderr=subprocess.PIPE, cwd=home)
 
 

@@ -161,6 +161,9 @@ int surfBeginOpenGL(Surf* bmp);
 // (size bytes, or up to the terminating zero when size < 0), and relinks.
 void surfSetPostShader(Surf* bmp, const char* source, int size);
 void surfSetPostFX(Surf* bmp, float p1, float p2, float p3, float p4);
+// How the window's bitmap reaches the screen, for diagnostics: "OpenGL 3.3" or
+// the window system's plain 2D path ("" for a bitmap without a window).
+const char* surfPresentation(Surf* bmp);
 // Reports a fatal error on standard error and in a message window, then ends
 // the process with status 1. bmp may be null.
 [[noreturn]] void surfError(Surf* bmp, const char* format, ...) __attribute__((format(printf, 2, 3)));

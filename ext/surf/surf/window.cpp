@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "surf/window_backend.h"
-#include "surf/window_gl.h"
 #include "surf/window_parts.h"
 #include "surf/window_placement.h"
+#include "surf/window_present.h"
 
 SurfInternal* surfInternal(Surf* bmp) { return (SurfInternal*)(bmp + 1); }
 
@@ -78,9 +78,7 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
   win->scale = std::max(win->scale, surfMinScale(flags));
   centre(bmp, w * win->scale, h * win->scale);
 
-  surfPlatformCreateWindow(bmp, w * win->scale, h * win->scale);
-  surfGLCreate(bmp);
-  if (!surfPlatformReleaseCurrent(bmp)) surfError(bmp, "Cannot deactivate OpenGL context.\n");
+  surfPresentCreate(bmp, surfPlatformCreateWindow(bmp, w * win->scale, h * win->scale));
 
   if (flags & SURF_BORDERLESS)
     enterBorderless(bmp, surfPlatformWindowRect(bmp));
@@ -92,10 +90,7 @@ Surf* surfWindow(int w, int h, const char* title, int flags) {
 void surfFreeWindow(Surf* bmp) {
   SurfInternal* win = surfInternal(bmp);
   surfWinStoreSettledPlacement(bmp, 1);
-  if (!win->gl.gl_user_opengl_rendering && !surfPlatformMakeCurrent(bmp))
-    surfError(bmp, "Cannot activate OpenGL context.\n");
-  surfGLDestroy(bmp);
-  if (!surfPlatformReleaseCurrent(bmp)) surfError(bmp, "Cannot deactivate OpenGL context.\n");
+  surfPresentDestroy(bmp);
   surfPlatformDestroy(bmp);
   free(win->wtitle);
   win->wtitle = nullptr;
@@ -108,12 +103,9 @@ void surfWinPresent(Surf* bmp) {
   SurfInternal* win = surfInternal(bmp);
   int w = 0, h = 0;
   surfPlatformClientSize(bmp, &w, &h);
-  if (!win->gl.gl_user_opengl_rendering && !surfPlatformMakeCurrent(bmp)) return;
   win->repaint = 0;
   win->clock.presents++;
-  surfGLPresent(bmp, w, h);
-  surfPlatformSwapBuffers(bmp);
-  surfPlatformReleaseCurrent(bmp);
+  surfPresent(bmp, w, h);
 }
 
 static void frame(Surf* bmp, bool changed) {
@@ -267,18 +259,12 @@ int surfTouch(Surf* bmp, SurfTouchPoint* points, int maxPoints) {
 }
 
 int surfBeginOpenGL(Surf* bmp) {
-  if (!surfPlatformMakeCurrent(bmp)) return 0;
+  if (!surfPresentsWithGL(bmp) || !surfPlatformMakeCurrent(bmp)) return 0;
   surfInternal(bmp)->gl.gl_user_opengl_rendering = 1;
   return 1;
 }
 
-void surfSetPostShader(Surf* bmp, const char* source, int size) {
-  SurfInternal* win = surfInternal(bmp);
-  bool current = win->gl.gl_user_opengl_rendering;
-  if (!current && !surfPlatformMakeCurrent(bmp)) surfError(bmp, "Cannot activate OpenGL context.\n");
-  surfGLSetEffect(bmp, source, size);
-  if (!current && !surfPlatformReleaseCurrent(bmp)) surfError(bmp, "Cannot deactivate OpenGL context.\n");
-}
+void surfSetPostShader(Surf* bmp, const char* source, int size) { surfPresentSetEffect(bmp, source, size); }
 
 void surfSetPostFX(Surf* bmp, float p1, float p2, float p3, float p4) {
   SurfInternal* win = surfInternal(bmp);

@@ -9,9 +9,10 @@
 // Connects to the window system and allocates the native record; reports the
 // size of the screen the window will appear on. Fatal on failure.
 void surfPlatformOpen(Surf* bmp, int* screenW, int* screenH);
-// Creates the hidden window with a client area of clientW x clientH and its
-// OpenGL 3.3 context, current on return. Fatal on failure.
-void surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH);
+// Creates the hidden window with a client area of clientW x clientH and, where
+// it can, its OpenGL 3.3 context, current on return: then 1, else 0. Fatal when
+// no window can be made.
+int surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH);
 // Destroys context, window and connection; the GL objects are gone already.
 void surfPlatformDestroy(Surf* bmp);
 void* surfPlatformGLProc(const char* name);

@@ -43,7 +43,7 @@ void surfPlatformOpen(Surf* bmp, int* screenW, int* screenH) {
   *screenH = GetSystemMetrics(SM_CYSCREEN);
 }
 
-void surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
+int surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
   SurfInternal* win = surfInternal(bmp);
   SurfNative& n = *win->native;
   RECT outer = {0, 0, clientW, clientH};
@@ -56,13 +56,34 @@ void surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
   if (win->flags & SURF_HIDECURSOR) ShowCursor(FALSE);
   SetPropW(n.hwnd, propertyName, bmp);
   surfWin32FollowDpi(bmp);
-  surfWglCreate(bmp);
+  return surfWglCreate(bmp);
+}
+
+void surfWin32RecreateWindow(Surf* bmp) {
+  SurfNative& n = native(bmp);
+  HWND old = n.hwnd;
+  RECT outer = {0, 0, 0, 0};
+  GetWindowRect(old, &outer);
+  DWORD style = (DWORD)GetWindowLongW(old, GWL_STYLE);
+  HWND fresh = CreateWindowExW(0, className, n.title.c_str(), style & ~(DWORD)WS_VISIBLE, outer.left, outer.top,
+                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+  if (!fresh) surfError(bmp, "Cannot create the window again without OpenGL.\n");
+  RemovePropW(old, propertyName);
+  n.hwnd = fresh;
+  bmp->handle = fresh;
+  SetPropW(fresh, propertyName, bmp);
+  // The same rectangle may hold another client size where the new window's DPI differs.
+  if (surfPlatformBackingScale(bmp) != surfInternal(bmp)->backingScale) surfWin32FollowDpi(bmp);
+  if (IsWindowVisible(old)) ShowWindow(fresh, SW_SHOW);
+  DestroyWindow(old);
 }
 
 void surfPlatformDestroy(Surf* bmp) {
   SurfInternal* win = surfInternal(bmp);
   SurfNative& n = *win->native;
   surfWglDestroy(bmp);
+  surfWglUnload(n);
   // Messages of the dying window must not reach a record being freed.
   RemovePropW(n.hwnd, propertyName);
   DestroyWindow(n.hwnd);

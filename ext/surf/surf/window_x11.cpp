@@ -9,10 +9,12 @@
 #include <X11/keysym.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "surf/window_backend.h"
+#include "surf/window_present.h"
 #include "surf/window_x11.h"
 
 struct SurfNative {
@@ -21,6 +23,9 @@ struct SurfNative {
   Window root;
   Window win;
   Colormap colormap;
+  Visual* visual;
+  int depth;
+  SurfX11Plain* plain;  // presentation without OpenGL, once in use
   GLXFBConfig config;
   GLXContext context;
   XIM im;
@@ -90,14 +95,17 @@ void surfPlatformOpen(Surf* bmp, int* screenW, int* screenH) {
   *screenH = monitor.bottom - monitor.top;
 }
 
-static GLXFBConfig chooseConfig(Surf* bmp, SurfNative& n) {
+static GLXFBConfig chooseConfig(SurfNative& n) {
   static const int attributes[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE,
                                    GLX_RGBA_BIT, GLX_X_VISUAL_TYPE, GLX_TRUE_COLOR, GLX_DOUBLEBUFFER, True,
                                    GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_DEPTH_SIZE, 24,
                                    GLX_STENCIL_SIZE, 8, None};
   int count = 0;
   GLXFBConfig* configs = glXChooseFBConfig(n.dpy, n.screen, attributes, &count);
-  if (!configs || count < 1) surfError(bmp, "Cannot choose OpenGL pixel format.\n");
+  if (!configs || count < 1) {
+    fputs("Cannot choose OpenGL pixel format.\n", stderr);
+    return nullptr;
+  }
   // An opaque window: prefer a visual without an alpha channel a compositor would honour.
   GLXFBConfig chosen = configs[0];
   for (int i = 0; i < count; i++) {
@@ -158,20 +166,29 @@ static void hideCursor(SurfNative& n) {
   XDefineCursor(n.dpy, n.win, n.blankCursor);
 }
 
-static void createContext(Surf* bmp, SurfNative& n) {
+// Failures are reported on standard error and answered with false.
+static bool createContext(Surf* bmp, SurfNative& n) {
   const char* extensions = glXQueryExtensionsString(n.dpy, n.screen);
   auto createContextAttribs =
       (PFNGLXCREATECONTEXTATTRIBSARBPROC)glXGetProcAddressARB((const GLubyte*)"glXCreateContextAttribsARB");
-  if (!hasExtension(extensions, "GLX_ARB_create_context") || !createContextAttribs)
-    surfError(bmp, "Cannot create OpenGL context.\n");
+  if (!hasExtension(extensions, "GLX_ARB_create_context") || !createContextAttribs) {
+    fputs("Cannot create OpenGL context.\n", stderr);
+    return false;
+  }
   static const int attributes[] = {GLX_CONTEXT_MAJOR_VERSION_ARB, 3, GLX_CONTEXT_MINOR_VERSION_ARB, 3, None};
   // A refused version arrives as an X error; the null context says enough.
   XErrorHandler previous = XSetErrorHandler(surfIgnoreXError);
   n.context = createContextAttribs(n.dpy, n.config, nullptr, True, attributes);
   XSync(n.dpy, False);
   XSetErrorHandler(previous);
-  if (!n.context) surfError(bmp, "Cannot create OpenGL context attribs.\n");
-  if (!glXMakeCurrent(n.dpy, n.win, n.context)) surfError(bmp, "Cannot activate OpenGL context.\n");
+  if (!n.context) {
+    fputs("Cannot create OpenGL context attribs.\n", stderr);
+    return false;
+  }
+  if (!glXMakeCurrent(n.dpy, n.win, n.context)) {
+    fputs("Cannot activate OpenGL context.\n", stderr);
+    return false;
+  }
   GLStuff& gl = surfInternal(bmp)->gl;
   gl.hglrc = n.context;
   gl.dc = n.dpy;
@@ -188,28 +205,51 @@ static void createContext(Surf* bmp, SurfNative& n) {
     auto swapInterval = (PFNGLXSWAPINTERVALSGIPROC)glXGetProcAddressARB((const GLubyte*)"glXSwapIntervalSGI");
     if (swapInterval) swapInterval(1);
   }
+  return true;
 }
 
-void surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
+// The visual of a window without OpenGL: the screen's own where it is true
+// colour, as the plain path draws in true colour only.
+static bool choosePlainVisual(SurfNative& n, Visual** visual, int* depth) {
+  Visual* own = DefaultVisual(n.dpy, n.screen);
+  if (own->c_class == TrueColor) {
+    *visual = own;
+    *depth = DefaultDepth(n.dpy, n.screen);
+    return true;
+  }
+  XVisualInfo info;
+  if (!XMatchVisualInfo(n.dpy, n.screen, 24, TrueColor, &info)) return false;
+  *visual = info.visual;
+  *depth = info.depth;
+  return true;
+}
+
+int surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
   SurfInternal* win = surfInternal(bmp);
   SurfNative& n = *win->native;
   int major = 0, minor = 0;
   if (!glXQueryVersion(n.dpy, &major, &minor) || major < 1 || (major == 1 && minor < 3))
-    surfError(bmp, "Cannot create OpenGL context.\n");
-  n.config = chooseConfig(bmp, n);
-  XVisualInfo* vi = glXGetVisualFromFBConfig(n.dpy, n.config);
-  if (!vi) surfError(bmp, "Cannot choose OpenGL pixel format.\n");
+    fputs("Cannot create OpenGL context.\n", stderr);
+  else
+    n.config = chooseConfig(n);
+  XVisualInfo* vi = n.config ? glXGetVisualFromFBConfig(n.dpy, n.config) : nullptr;
+  if (vi) {
+    n.visual = vi->visual;
+    n.depth = vi->depth;
+    XFree(vi);
+  } else if (!choosePlainVisual(n, &n.visual, &n.depth)) {
+    surfError(bmp, "Cannot find a true-colour visual.\n");
+  }
 
   XSetWindowAttributes attributes = {};
-  n.colormap = XCreateColormap(n.dpy, n.root, vi->visual, AllocNone);
+  n.colormap = XCreateColormap(n.dpy, n.root, n.visual, AllocNone);
   attributes.colormap = n.colormap;
   attributes.background_pixel = BlackPixel(n.dpy, n.screen);
   attributes.border_pixel = 0;
   attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | StructureNotifyMask |
                           FocusChangeMask | ExposureMask | PropertyChangeMask;
-  n.win = XCreateWindow(n.dpy, n.root, 0, 0, (unsigned)clientW, (unsigned)clientH, 0, vi->depth, InputOutput,
-                        vi->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-  XFree(vi);
+  n.win = XCreateWindow(n.dpy, n.root, 0, 0, (unsigned)clientW, (unsigned)clientH, 0, n.depth, InputOutput,
+                        n.visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
   if (!n.win) exit(1);
   bmp->handle = (void*)n.win;
   n.clientW = clientW;
@@ -227,13 +267,14 @@ void surfPlatformCreateWindow(Surf* bmp, int clientW, int clientH) {
   setSizeHints(bmp);
   createInputContext(n);
   if (win->flags & SURF_HIDECURSOR) hideCursor(n);
-  createContext(bmp, n);
+  return n.config && createContext(bmp, n);
 }
 
 void surfPlatformDestroy(Surf* bmp) {
   SurfInternal* win = surfInternal(bmp);
   SurfNative& n = *win->native;
-  glXDestroyContext(n.dpy, n.context);
+  if (n.context) glXDestroyContext(n.dpy, n.context);
+  surfX11PlainFree(n.plain);
   if (n.ic) XDestroyIC(n.ic);
   if (n.im) XCloseIM(n.im);
   XDestroyWindow(n.dpy, n.win);
@@ -245,11 +286,36 @@ void surfPlatformDestroy(Surf* bmp) {
   win->gl.hglrc = win->gl.dc = nullptr;
 }
 
+// The window keeps its visual: a true-colour one, which the plain path draws in.
+void surfPlatformDropGL(Surf* bmp) {
+  SurfNative& n = native(bmp);
+  // A lost context may answer with X errors.
+  XErrorHandler previous = XSetErrorHandler(surfIgnoreXError);
+  if (n.context) {
+    glXMakeCurrent(n.dpy, None, nullptr);
+    glXDestroyContext(n.dpy, n.context);
+  }
+  XSync(n.dpy, False);
+  XSetErrorHandler(previous);
+  n.context = nullptr;
+  GLStuff& gl = surfInternal(bmp)->gl;
+  gl.hglrc = gl.dc = nullptr;
+  if (!n.plain) n.plain = surfX11PlainCreate(n.dpy, n.win, n.visual, n.depth);
+}
+
+void surfPlatformPresentPlain(Surf* bmp, int w, int h) { surfX11PlainPresent(native(bmp).plain, bmp, w, h); }
+
+const char* surfPlatformPlainName(Surf* bmp) { return surfX11PlainName(native(bmp).plain); }
+
 void* surfPlatformGLProc(const char* name) { return (void*)glXGetProcAddressARB((const GLubyte*)name); }
 
 int surfPlatformMakeCurrent(Surf* bmp) {
   SurfNative& n = native(bmp);
-  return glXMakeCurrent(n.dpy, n.win, n.context) ? 1 : 0;
+  // A refusal also arrives as an X error; the result says enough.
+  XErrorHandler previous = XSetErrorHandler(surfIgnoreXError);
+  bool current = glXMakeCurrent(n.dpy, n.win, n.context);
+  XSetErrorHandler(previous);
+  return current ? 1 : 0;
 }
 
 int surfPlatformReleaseCurrent(Surf* bmp) { return glXMakeCurrent(native(bmp).dpy, None, nullptr) ? 1 : 0; }

@@ -9,7 +9,16 @@ int surfKeyFromKeySym(KeySym sym);
 int surfIgnoreXError(Display* dpy, XErrorEvent* error);
 
 struct Surf;
+struct SurfX11Plain;
 struct SurfRect;
+
+// Presentation without OpenGL into a true-colour window: XPutImage, through
+// shared memory where the server can reach ours.
+SurfX11Plain* surfX11PlainCreate(Display* dpy, Window win, Visual* visual, int depth);
+// Shows the window bitmap in a client area of w x h.
+void surfX11PlainPresent(SurfX11Plain* plain, Surf* bmp, int w, int h);
+const char* surfX11PlainName(const SurfX11Plain* plain);
+void surfX11PlainFree(SurfX11Plain* plain);
 
 // The window's display connection.
 Display* surfX11Display(Surf* bmp);
