@@ -9,7 +9,6 @@ import os
 import subprocess
 import sys
 import time
-import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "installer"))
 import xsession as xs  # noqa: E402
@@ -167,22 +166,9 @@ def high_dpi_draws_at_the_screen_scale(display):
 
 
 def main():
-    xs.sanitizer_options()
     cases = [tab_moves_a_focus_mark_of_its_own, keys_walk_through_the_screens,
              wheel_scrolls_the_licence_under_the_pointer, high_dpi_draws_at_the_screen_scale]
-    passed = failed = 0
-    with xs.Display() as display:
-        for case in cases:
-            try:
-                case(display)
-                passed += 1
-                print(f"ok   {case.__name__}")
-            except Exception:
-                failed += 1
-                print(f"FAIL {case.__name__}")
-                traceback.print_exc()
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return xs.run_cases(cases)
 
 
 if __name__ == "__main__":

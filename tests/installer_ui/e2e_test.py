@@ -9,7 +9,6 @@ import filecmp
 import os
 import sys
 import time
-import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "installer"))
 import xsession as xs  # noqa: E402
@@ -214,25 +213,12 @@ def shift_return_toggles_the_debug_dialog(display):
 
 
 def main():
-    xs.sanitizer_options()
     cases = [installs_the_bundle_and_exits, a_file_in_the_way_shows_the_error,
              closing_during_the_job_waits_for_it, cancelling_waits_for_the_job_then_moves_on,
              closing_after_cancel_ends_promptly,
              shift_return_toggles_the_debug_dialog, without_opengl_installs_the_bundle,
              without_opengl_shows_the_error]
-    passed = failed = 0
-    with xs.Display() as display:
-        for case in cases:
-            try:
-                case(display)
-                passed += 1
-                print(f"ok   {case.__name__}")
-            except Exception:
-                failed += 1
-                print(f"FAIL {case.__name__}")
-                traceback.print_exc()
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return xs.run_cases(cases)
 
 
 if __name__ == "__main__":

@@ -12,6 +12,7 @@ import signal
 import subprocess
 import tempfile
 import time
+import traceback
 import zlib
 
 WINDOW_TITLE = "Velliphon"
@@ -316,6 +317,25 @@ def sanitizer_options():
         os.environ[name] = ":".join(part for part in (defaults, given, required) if part)
     extended("ASAN_OPTIONS", "", "detect_leaks=0")
     extended("UBSAN_OPTIONS", "print_stacktrace=1", "halt_on_error=1")
+
+
+def run_cases(cases):
+    """Runs each case with one shared X server, whatever the others do, and
+    says how many passed; the exit status for the test runner."""
+    sanitizer_options()
+    passed = failed = 0
+    with Display() as display:
+        for case in cases:
+            try:
+                case(display)
+                passed += 1
+                print(f"ok   {case.__name__}")
+            except Exception:
+                failed += 1
+                print(f"FAIL {case.__name__}")
+                traceback.print_exc()
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
 
 
 def as_nobody(command):
