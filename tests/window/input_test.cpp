@@ -242,6 +242,20 @@ TEST_F(InputTest, TapsFasterThanAFrameAreEachSeenDownThenUp) {
   for (const auto& [sym, code] : keys) EXPECT_FALSE(surfKeyHeld(window, code)) << code;
 }
 
+TEST_F(InputTest, KeyTypedFastWithAModifierIsSeenWithTheModifier) {
+  Surf* window = open(100, 80, "Shift+Tab", SURF_RESIZE);
+  key(XK_Shift_L, true);
+  ASSERT_TRUE(updateUntil(window, [&] { return surfKeyHeld(window, SK_SHIFT) != 0; }));
+  // Tab, and Shift letting go before it, all before the window looks again.
+  key(XK_Tab, true);
+  key(XK_Shift_L, false);
+  key(XK_Tab, false);
+  ASSERT_TRUE(updateUntil(window, [&] { return surfKeyDown(window, SK_TAB) != 0; }));
+  EXPECT_TRUE(surfKeyHeld(window, SK_SHIFT));
+  settle(window);
+  EXPECT_FALSE(surfKeyHeld(window, SK_SHIFT));
+}
+
 TEST_F(InputTest, HeldOverInputIsTakenWithoutRestingAndIdleFramesRestWithoutDrawing) {
   Surf* window = open(100, 80, "Pacing", SURF_RESIZE);
   const SurfFrameClock& clock = surfInternal(window)->clock;

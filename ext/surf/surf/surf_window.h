@@ -78,6 +78,7 @@ struct SurfInputQueue {
   SurfTransition held[64];
   int count;
   unsigned char changed[259];  // by code: already changed during this frame
+  int pressed;                 // something went down during this frame
 };
 
 // When frames run, and how often they waited or presented (counted for tests).

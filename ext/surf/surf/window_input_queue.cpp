@@ -1,7 +1,9 @@
 // Key and button changes reach the caller in the order they happened, one
 // change of each key or button per frame: a press and a release that arrive
 // within one frame are seen as the press in one frame and the release in the
-// next, so a quick tap is never lost between two samples of the state.
+// next, so a quick tap is never lost between two samples of the state. A
+// release that follows a press waits for the next frame too, so that a key
+// pressed with a modifier (Shift+Tab typed fast) is seen with the modifier.
 #include <cstring>
 
 #include "surf/window_backend.h"
@@ -18,6 +20,7 @@ int stateOf(const SurfInternal* win, int code) {
 
 void apply(SurfInternal* win, int code, int down) {
   win->input.changed[code] = 1;
+  if (down) win->input.pressed = 1;
   if (code >= buttonCode) {
     int bit = 1 << (code - buttonCode);
     win->buttons = down ? (win->buttons | bit) : (win->buttons & ~bit);
@@ -34,6 +37,9 @@ void apply(SurfInternal* win, int code, int down) {
 }
 
 // The state the code will have once everything queued has been applied.
+// Whether the change must wait for a later frame.
+bool mustWait(const SurfInputQueue& q, int code, int down) { return q.changed[code] || (!down && q.pressed); }
+
 int latestState(const SurfInternal* win, int code) {
   for (int i = win->input.count - 1; i >= 0; i--)
     if (win->input.held[i].code == code) return win->input.held[i].down;
@@ -47,7 +53,7 @@ void transition(Surf* bmp, int code, int down) {
   // A repeat of the state already reached (auto-repeat, a release nobody saw
   // go down) changes nothing.
   if (latestState(win, code) == down) return;
-  if (q.count == 0 && !q.changed[code]) {
+  if (q.count == 0 && !mustWait(q, code, down)) {
     apply(win, code, down);
   } else if (q.count < (int)(sizeof q.held / sizeof q.held[0])) {
     q.held[q.count++] = SurfTransition{(unsigned short)code, (unsigned char)down};
@@ -94,9 +100,10 @@ void surfWinBeginInput(Surf* bmp) {
   SurfInputQueue& q = win->input;
   memcpy(win->prev, win->keys, sizeof win->keys);
   memset(q.changed, 0, sizeof q.changed);
-  // Held-over changes in order, up to the first whose code already changed.
+  q.pressed = 0;
+  // Held-over changes in order, up to the first that must wait again.
   int taken = 0;
-  while (taken < q.count && !q.changed[q.held[taken].code]) {
+  while (taken < q.count && !mustWait(q, q.held[taken].code, q.held[taken].down)) {
     apply(win, q.held[taken].code, q.held[taken].down);
     taken++;
   }
