@@ -59,7 +59,12 @@ class Installer:
         self.window = xs.find_window(display, self.process)
 
     def shows(self, name, timeout=20.0):
-        return xs.wait_for_screen(self.display, self.window, golden(name), timeout=timeout)
+        if xs.wait_for_screen(self.display, self.window, golden(name), timeout=timeout):
+            return True
+        if self.process.poll() is not None:
+            print(f"the installer ended with status {self.process.returncode}: "
+                  f"{xs.written_so_far(self.process.stderr)}")
+        return False
 
     def exits_with_zero(self):
         out, err = self.process.communicate(timeout=20)

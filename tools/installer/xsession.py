@@ -167,8 +167,13 @@ def window_rgb(display, window):
     """The window's pixels as RGB bytes, row by row; empty when it cannot be grabbed."""
     env = dict(os.environ, DISPLAY=display.name)
     # Empty while the window is not mapped yet.
-    return subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"], env=env,
-                          capture_output=True).stdout
+    # ImageMagick asks for a window to be picked by a click when the id names
+    # none any more (the installer has ended): never wait for that.
+    try:
+        return subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"], env=env,
+                              capture_output=True, timeout=30).stdout
+    except subprocess.TimeoutExpired:
+        return b""
 
 
 def png_rgb(path):
