@@ -249,6 +249,8 @@ def full_screen_remembered(s, golden):
 
 
 def high_density(s, golden):
+    # A window with no stored placement: it opens at the scaled default size.
+    s.wine("reg", "delete", "HKCU\\Software\\SURF", "/f")
     s.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
     # Programs read the setting when they start: let the server write it out first.
     s.run(WINESERVER, "-w")
