@@ -1,10 +1,9 @@
-// Composite operations, global alpha, paints and shadows, read from the
-// float image.
+// Composite operations, global alpha, paints, shadows and pixel transfer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
-#include <functional>
 #include <vector>
 
 #include "canvas_probe.h"
@@ -15,221 +14,123 @@ using raster::canvas;
 using raster::canvas_probe;
 using raster::rgba;
 
-void put_pixel(canvas& image, int x, int y, unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
-    unsigned char pixel[4] = {r, g, b, a};
-    image.put_image_data(pixel, 1, 1, 4, x, y);
-}
-
-void expect_color(rgba actual, rgba expected, float tolerance = 1e-6f) {
+void expect_color(rgba actual, rgba expected, float tolerance = 1e-5f) {
     EXPECT_NEAR(actual.r, expected.r, tolerance);
     EXPECT_NEAR(actual.g, expected.g, tolerance);
     EXPECT_NEAR(actual.b, expected.b, tolerance);
     EXPECT_NEAR(actual.a, expected.a, tolerance);
 }
 
-struct porter_duff {
-    raster::composite_operation operation;
-    std::function<float(float)> source_factor;       // of the destination alpha
-    std::function<float(float)> destination_factor;  // of the source alpha
-};
-
-std::vector<porter_duff> const operations = {
-    {raster::source_in, [](float da) { return da; }, [](float) { return 0.0f; }},
-    {raster::source_copy, [](float) { return 1.0f; }, [](float) { return 0.0f; }},
-    {raster::source_out, [](float da) { return 1.0f - da; }, [](float) { return 0.0f; }},
-    {raster::destination_in, [](float) { return 0.0f; }, [](float sa) { return sa; }},
-    {raster::destination_atop, [](float da) { return 1.0f - da; }, [](float sa) { return sa; }},
-    {raster::lighter, [](float) { return 1.0f; }, [](float) { return 1.0f; }},
-    {raster::destination_over, [](float da) { return 1.0f - da; }, [](float) { return 1.0f; }},
-    {raster::destination_out, [](float) { return 0.0f; }, [](float sa) { return 1.0f - sa; }},
-    {raster::source_atop, [](float da) { return da; }, [](float sa) { return 1.0f - sa; }},
-    {raster::source_over, [](float) { return 1.0f; }, [](float sa) { return 1.0f - sa; }},
-    {raster::exclusive_or, [](float da) { return 1.0f - da; }, [](float sa) { return 1.0f - sa; }},
-};
-
-TEST(Composite, ElevenOperationsFollowThePorterDuffTable) {
-    struct pair {
-        unsigned char destination[4];
-        float source[4];
+TEST(Composite, OperationsFollowThePorterDuffTable) {
+    // Factors of the source (by destination alpha) and of the destination
+    // (by source alpha): 0 none, 1 one, 2 alpha, 3 one minus alpha.
+    struct row {
+        raster::composite_operation operation;
+        int source, destination;
     };
-    std::vector<pair> cases = {{{200, 40, 90, 255}, {0.2f, 0.7f, 0.4f, 1.0f}},
-                               {{10, 250, 128, 100}, {0.9f, 0.1f, 0.5f, 0.6f}},
-                               {{0, 0, 0, 0}, {0.5f, 0.5f, 1.0f, 0.3f}},
-                               {{255, 255, 255, 255}, {0.0f, 0.0f, 0.0f, 0.0f}}};
-    for (porter_duff const& op : operations) {
-        for (pair const& c : cases) {
-            canvas image(4, 4);
-            put_pixel(image, 1, 1, c.destination[0], c.destination[1], c.destination[2], c.destination[3]);
+    row const table[] = {
+        {raster::source_in, 2, 0},        {raster::source_copy, 1, 0},      {raster::source_out, 3, 0},
+        {raster::destination_in, 0, 2},   {raster::destination_atop, 3, 2}, {raster::lighter, 1, 1},
+        {raster::destination_over, 3, 1}, {raster::destination_out, 0, 3},  {raster::source_atop, 2, 3},
+        {raster::source_over, 1, 3},      {raster::exclusive_or, 3, 3}};
+    auto factor = [](int kind, float alpha) {
+        return kind < 2 ? static_cast<float>(kind) : kind == 2 ? alpha : 1 - alpha;
+    };
+    unsigned char const destinations[][4] = {
+        {200, 40, 90, 255}, {10, 250, 128, 100}, {0, 0, 0, 0}, {255, 255, 255, 255}};
+    rgba const sources[] = {{0.2f, 0.7f, 0.4f, 1.0f}, {0.9f, 0.1f, 0.5f, 0.6f}, {0.5f, 0.5f, 1.0f, 0.3f}, {}};
+    for (row const& op : table)
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(testing::Message() << op.operation << " case " << i);
+            canvas image(8, 8), paint(1, 1);
+            for (int x : {1, 4, 7}) image.put_image_data(destinations[i], 1, 1, 4, x, x == 1 ? 1 : 5);
+            image.rectangle(0.0f, 0.0f, 6.0f, 8.0f);
+            image.clip();
             rgba d = canvas_probe::pixel(image, 1, 1);
-            image.set_color(raster::fill_style, c.source[0], c.source[1], c.source[2], c.source[3]);
+            rgba s = sources[i];
+            image.set_color(raster::fill_style, s.r, s.g, s.b, s.a);
+            paint.set_color(raster::fill_style, s.r, s.g, s.b, s.a);
+            paint.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
             image.global_composite_operation = op.operation;
             image.fill_rectangle(1.0f, 1.0f, 1.0f, 1.0f);
-            float fs = op.source_factor(d.a), fd = op.destination_factor(c.source[3]);
-            // The source colour as the canvas stores it: linear, premultiplied.
-            canvas reference(1, 1);
-            reference.set_color(raster::fill_style, c.source[0], c.source[1], c.source[2], c.source[3]);
-            reference.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
-            rgba paint = canvas_probe::pixel(reference, 0, 0);
-            rgba expected{d.r * fd + paint.r * fs, d.g * fd + paint.g * fs, d.b * fd + paint.b * fs,
-                          std::min(1.0f, d.a * fd + paint.a * fs)};
-            SCOPED_TRACE(static_cast<int>(op.operation));
-            expect_color(canvas_probe::pixel(image, 1, 1), expected);
+            rgba p = canvas_probe::pixel(paint, 0, 0);  // linear, premultiplied
+            float fs = factor(op.source, d.a), fd = factor(op.destination, s.a);
+            expect_color(canvas_probe::pixel(image, 1, 1), {d.r * fd + p.r * fs, d.g * fd + p.g * fs,
+                                                            d.b * fd + p.b * fs, std::min(1.0f, d.a * fd + p.a * fs)});
+            // Where the source does not reach, the destination keeps its
+            // factor at source alpha zero, inside the clip only.
+            EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 4, 5), factor(op.destination, 0.0f) * d.a);
+            EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 7, 5), d.a);
         }
-    }
 }
 
-TEST(Composite, OperationsThatKeepTheDestinationFactorClearTheRestOfTheClip) {
-    for (porter_duff const& op : operations) {
-        canvas image(8, 8);
-        image.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
-        image.rectangle(0.0f, 0.0f, 6.0f, 8.0f);
-        image.clip();
-        image.global_composite_operation = op.operation;
-        image.set_color(raster::fill_style, 1.0f, 1.0f, 1.0f, 1.0f);
-        image.fill_rectangle(1.0f, 1.0f, 2.0f, 2.0f);
-        // Without a source there, the destination keeps its factor at a
-        // source alpha of zero: nothing for these operations.
-        bool clears = (static_cast<int>(op.operation) & 8) == 0;
-        SCOPED_TRACE(static_cast<int>(op.operation));
-        EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 4, 5), clears ? 0.0f : 1.0f);
-        // Outside the clip nothing changes.
-        EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 7, 5), 1.0f);
-    }
-}
-
-TEST(Composite, LighterSaturatesAlphaButNotColour) {
+TEST(Composite, LighterSaturatesAlphaButNotColourAndGlobalAlphaScales) {
     canvas image(2, 2);
     image.global_composite_operation = raster::lighter;
     image.set_color(raster::fill_style, 1.0f, 0.0f, 0.0f, 0.75f);
     image.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
     image.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
-    rgba pixel = canvas_probe::pixel(image, 0, 0);
-    EXPECT_FLOAT_EQ(pixel.a, 1.0f);
-    EXPECT_FLOAT_EQ(pixel.r, 1.5f);
-}
-
-TEST(Composite, GlobalAlphaScalesTheSource) {
-    canvas image(2, 2);
+    expect_color(canvas_probe::pixel(image, 0, 0), {1.5f, 0.0f, 0.0f, 1.0f});
     image.set_global_alpha(0.25f);
     image.set_global_alpha(1.5f);  // ignored
-    image.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
-    EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 0, 0), 0.25f);
-}
-
-TEST(Paint, SetColorStoresLinearPremultipliedColour) {
-    canvas image(2, 2);
-    image.set_color(raster::fill_style, 1.0f, 0.0f, 0.0f, 0.5f);
-    image.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
-    expect_color(canvas_probe::pixel(image, 0, 0), {0.5f, 0.0f, 0.0f, 0.5f});
-    image.set_color(raster::fill_style, 0.5f, 2.0f, -1.0f, 1.0f);
     image.fill_rectangle(1.0f, 0.0f, 1.0f, 1.0f);
-    expect_color(canvas_probe::pixel(image, 1, 0), {0.21404f, 1.0f, 0.0f, 1.0f}, 1e-5f);
+    expect_color(canvas_probe::pixel(image, 1, 0), {0.1875f, 0.0f, 0.0f, 0.1875f});
 }
 
-TEST(Paint, LinearGradientInterpolatesInLinearLight) {
-    canvas image(20, 1);
-    image.set_linear_gradient(raster::fill_style, 0.0f, 0.0f, 20.0f, 0.0f);
-    image.add_color_stop(raster::fill_style, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    image.add_color_stop(raster::fill_style, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    image.fill_rectangle(0.0f, 0.0f, 20.0f, 1.0f);
-    for (int x = 0; x < 20; ++x)
-        EXPECT_NEAR(canvas_probe::pixel(image, x, 0).g, (x + 0.5f) / 20.0f, 1e-5f);
-}
-
-TEST(Paint, GradientStopsOnlyAtTheMiddleSplitTheShape) {
-    canvas image(20, 1);
-    image.set_linear_gradient(raster::fill_style, 0.0f, 0.0f, 20.0f, 0.0f);
-    image.add_color_stop(raster::fill_style, 0.5f, 1.0f, 0.0f, 0.0f, 1.0f);
-    image.add_color_stop(raster::fill_style, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f);
-    image.add_color_stop(raster::fill_style, 1.5f, 0.0f, 1.0f, 0.0f, 1.0f);  // ignored
-    image.fill_rectangle(0.0f, 0.0f, 20.0f, 1.0f);
-    expect_color(canvas_probe::pixel(image, 3, 0), {1.0f, 0.0f, 0.0f, 1.0f});
-    expect_color(canvas_probe::pixel(image, 16, 0), {0.0f, 0.0f, 1.0f, 1.0f});
-}
-
-TEST(Paint, DegenerateGradientsPaintNothing) {
-    canvas image(8, 8);
-    image.set_linear_gradient(raster::fill_style, 3.0f, 3.0f, 3.0f, 3.0f);
-    image.add_color_stop(raster::fill_style, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    image.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
-    image.set_radial_gradient(raster::fill_style, 4.0f, 4.0f, 2.0f, 4.0f, 4.0f, 2.0f);
-    image.add_color_stop(raster::fill_style, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    image.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
-    EXPECT_EQ(raster_test::total_alpha(image, 8, 8), 0.0);
-}
-
-TEST(Paint, RadialGradientGrowsOutwards) {
-    canvas image(21, 21);
-    image.set_radial_gradient(raster::fill_style, 10.5f, 10.5f, 0.0f, 10.5f, 10.5f, 10.0f);
-    image.add_color_stop(raster::fill_style, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f);
-    image.add_color_stop(raster::fill_style, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    image.fill_rectangle(0.0f, 0.0f, 21.0f, 21.0f);
-    EXPECT_NEAR(canvas_probe::pixel(image, 10, 10).r, 1.0f, 1e-5f);
-    EXPECT_NEAR(canvas_probe::pixel(image, 15, 10).r, 0.5f, 1e-5f);
-    EXPECT_NEAR(canvas_probe::pixel(image, 10, 5).r, 0.5f, 1e-5f);
-}
-
-TEST(Paint, RadialGradientBetweenTouchingCirclesIsSolvedLinearly) {
-    // The end circle touches the start circle from inside, which makes the
-    // quadratic's leading coefficient zero.
+// Fills a 20 x 20 canvas with a gradient from red at the first stop to blue.
+template <typename set_gradient>
+double blue_at(set_gradient set, int x, int y, std::vector<float> stops = {0, 1}) {
     canvas image(20, 20);
-    image.set_radial_gradient(raster::fill_style, 5.0f, 10.0f, 5.0f, 10.0f, 10.0f, 10.0f);
-    image.add_color_stop(raster::fill_style, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f);
-    image.add_color_stop(raster::fill_style, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f);
+    set(image);
+    for (size_t i = 0; i < stops.size(); ++i)
+        image.add_color_stop(raster::fill_style, stops[i], i == 0, 0.0f, i > 0, 1.0f);
     image.fill_rectangle(0.0f, 0.0f, 20.0f, 20.0f);
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) {
-            rgba pixel = canvas_probe::pixel(image, x, y);
-            ASSERT_FALSE(std::isnan(pixel.r) || std::isnan(pixel.a)) << x << ", " << y;
-        }
-    // On the axis at x = 15.5 the circle through the point has t = 0.55.
-    rgba middle = canvas_probe::pixel(image, 15, 9);
-    EXPECT_GT(middle.a, 0.99f);
-    EXPECT_GT(middle.b, 0.3f);
-    EXPECT_GT(middle.r, 0.3f);
+    if (x < 0) return canvas_probe::total_alpha(image);
+    rgba pixel = canvas_probe::pixel(image, x, y);
+    EXPECT_NEAR(pixel.r + pixel.b, pixel.a, 1e-5f);
+    return pixel.b;
 }
 
-TEST(Paint, ImageDrawnOneToOneKeepsItsPixels) {
+TEST(Paint, GradientsInterpolateInLinearLight) {
+    auto linear = [](canvas& c) { c.set_linear_gradient(raster::fill_style, 0, 0, 20, 0); };
+    for (int x = 0; x < 20; ++x) EXPECT_NEAR(blue_at(linear, x, 7), (x + 0.5) / 20, 1e-5);
+    // Stops both at the middle split the shape; stops beyond 1 are ignored.
+    EXPECT_EQ(blue_at(linear, 3, 0, {0.5f, 0.5f, 1.5f}), 0.0);
+    EXPECT_EQ(blue_at(linear, 16, 0, {0.5f, 0.5f, 1.5f}), 1.0);
+    auto radial = [](canvas& c) { c.set_radial_gradient(raster::fill_style, 10, 10, 0, 10, 10, 10); };
+    EXPECT_NEAR(blue_at(radial, 15, 9), std::hypot(5.5, 0.5) / 10, 1e-5);
+    EXPECT_NEAR(blue_at(radial, 9, 4), std::hypot(5.5, 0.5) / 10, 1e-5);
+    // An end circle touching the start circle from inside makes the
+    // quadratic's leading coefficient zero; at x = 15.5 on the axis t = 0.55.
+    EXPECT_NEAR(blue_at([](canvas& c) { c.set_radial_gradient(raster::fill_style, 5, 10, 5, 10, 10, 10); }, 15, 9),
+                0.55, 0.02);
+    EXPECT_EQ(blue_at([](canvas& c) { c.set_linear_gradient(raster::fill_style, 3, 3, 3, 3); }, -1, 0), 0.0);
+    EXPECT_EQ(blue_at([](canvas& c) { c.set_radial_gradient(raster::fill_style, 4, 4, 2, 4, 4, 2); }, -1, 0), 0.0);
+}
+
+TEST(Paint, ImagesAndPatternsKeepTheirPixels) {
     unsigned char source[4 * 4 * 4];
-    for (int i = 0; i < 16; ++i) {
-        source[4 * i] = static_cast<unsigned char>(i * 16);
-        source[4 * i + 1] = static_cast<unsigned char>(255 - i * 9);
-        source[4 * i + 2] = static_cast<unsigned char>(i * 5);
-        source[4 * i + 3] = 255;
-    }
-    canvas image(8, 8);
+    for (int i = 0; i < 64; ++i) source[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>(i * 37);
+    canvas image(12, 8);
     image.draw_image(source, 4, 4, 16, 2.0f, 3.0f, 4.0f, 4.0f);
-    unsigned char out[4 * 4 * 4];
+    image.draw_image(source, 4, 1, 16, 11.0f, 0.0f, -4.0f, 1.0f);  // mirrored
+    unsigned char out[4 * 4 * 4], mirrored[4 * 4];
     image.get_image_data(out, 4, 4, 16, 2, 3);
-    for (int i = 0; i < 64; ++i)
-        EXPECT_EQ(out[i], source[i]) << i;
+    image.get_image_data(mirrored, 4, 1, 16, 7, 0);
+    EXPECT_TRUE(std::equal(out, out + 64, source));
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(mirrored[i], source[4 * (3 - i / 4) + i % 4]) << i;
     EXPECT_EQ(canvas_probe::alpha(image, 1, 3), 0.0f);
-}
 
-TEST(Paint, NegativeTargetSizeMirrorsTheImage) {
-    unsigned char source[4 * 1 * 4] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-    canvas image(8, 1);
-    image.draw_image(source, 4, 1, 16, 6.0f, 0.0f, -4.0f, 1.0f);
-    unsigned char out[4 * 4];
-    image.get_image_data(out, 4, 1, 16, 2, 0);
-    for (int i = 0; i < 4; ++i)
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(out[4 * i + k], source[4 * (3 - i) + k]) << i;
-}
-
-TEST(Paint, RepeatingPatternTiles) {
     unsigned char checker[2 * 2 * 4] = {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255};
-    canvas image(8, 8);
-    image.set_pattern(raster::fill_style, checker, 2, 2, 8, raster::repeat);
-    image.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            EXPECT_NEAR(canvas_probe::pixel(image, x, y).r, (x + y) % 2 == 0 ? 1.0f : 0.0f, 1e-5f);
-    canvas bounded(8, 8);
+    canvas tiled(8, 8), bounded(8, 8);
+    tiled.set_pattern(raster::fill_style, checker, 2, 2, 8, raster::repeat);
     bounded.set_pattern(raster::fill_style, checker, 2, 2, 8, raster::no_repeat);
-    bounded.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
-    EXPECT_GT(canvas_probe::alpha(bounded, 1, 1), 0.99f);
-    EXPECT_EQ(canvas_probe::alpha(bounded, 3, 1), 0.0f);
+    for (canvas* c : {&tiled, &bounded}) c->fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            EXPECT_NEAR(canvas_probe::pixel(tiled, x, y).r, (x + y) % 2 == 0, 1e-5f);
+            EXPECT_NEAR(canvas_probe::alpha(bounded, x, y), x < 2 && y < 2, 1e-5f);
+        }
 }
 
 TEST(Paint, StronglyMinifiedPatternsAverageWithoutAliasing) {
@@ -239,8 +140,7 @@ TEST(Paint, StronglyMinifiedPatternsAverageWithoutAliasing) {
     constexpr int size = 1024;
     std::vector<unsigned char> stripes(size * size * 4, 0);
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; x += 64)
-            std::fill_n(&stripes[(y * size + x + 16) * 4], 32 * 4, 255);
+        for (int x = 0; x < size; x += 64) std::fill_n(&stripes[(y * size + x + 16) * 4], 32 * 4, 255);
     canvas patterned(8, 8), drawn(8, 8);
     patterned.scale(1.0f / 128.0f, 1.0f / 128.0f);
     patterned.set_pattern(raster::fill_style, stripes.data(), size, size, size * 4, raster::repeat);
@@ -248,44 +148,36 @@ TEST(Paint, StronglyMinifiedPatternsAverageWithoutAliasing) {
     drawn.draw_image(stripes.data(), size, size, size * 4, 0.0f, 0.0f, 8.0f, 8.0f);
     for (canvas const* image : {&patterned, &drawn})
         for (int y = 1; y < 7; ++y)
-            for (int x = 1; x < 7; ++x)
-                EXPECT_NEAR(canvas_probe::alpha(*image, x, y), 0.5f, 0.02f) << x << ", " << y;
+            for (int x = 1; x < 7; ++x) EXPECT_NEAR(canvas_probe::alpha(*image, x, y), 0.5f, 0.02f) << x << ", " << y;
 }
 
-TEST(Shadow, BlurZeroIsASharpOffsetCopyBeneathTheShape) {
-    canvas image(20, 20);
-    image.set_shadow_color(0.0f, 0.0f, 1.0f, 1.0f);
-    image.shadow_offset_x = 3.0f;
-    image.shadow_offset_y = 4.0f;
-    image.set_color(raster::fill_style, 1.0f, 0.0f, 0.0f, 1.0f);
-    image.fill_rectangle(2.0f, 2.0f, 6.0f, 6.0f);
-    expect_color(canvas_probe::pixel(image, 3, 3), {1.0f, 0.0f, 0.0f, 1.0f});
-    expect_color(canvas_probe::pixel(image, 6, 6), {1.0f, 0.0f, 0.0f, 1.0f});
-    expect_color(canvas_probe::pixel(image, 10, 11), {0.0f, 0.0f, 1.0f, 1.0f});
-    EXPECT_EQ(canvas_probe::alpha(image, 11, 11), 0.0f);
-    EXPECT_EQ(canvas_probe::alpha(image, 10, 12), 0.0f);
-}
-
-TEST(Shadow, BlurSpreadsSymmetricallyAndKeepsItsWeight) {
-    // The shadow lands 30 pixels right of the shape, clear of it, centred on
-    // pixel (35, 20).
-    canvas image(70, 41);
-    image.set_shadow_color(0.0f, 0.0f, 0.0f, 1.0f);
-    image.set_shadow_blur(6.0f);
-    image.shadow_offset_x = 30.0f;
-    image.fill_rectangle(3.0f, 18.0f, 5.0f, 5.0f);
+TEST(Shadow, SharpOrBlurredCopyBeneathTheShapeKeepsItsWeight) {
+    canvas sharp(20, 20);
+    sharp.set_shadow_color(0.0f, 0.0f, 1.0f, 1.0f);
+    sharp.shadow_offset_x = 3.0f;
+    sharp.shadow_offset_y = 4.0f;
+    sharp.set_color(raster::fill_style, 1.0f, 0.0f, 0.0f, 1.0f);
+    sharp.fill_rectangle(2.0f, 2.0f, 6.0f, 6.0f);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            bool shape = x >= 2 && x < 8 && y >= 2 && y < 8, shadow = x >= 5 && x < 11 && y >= 6 && y < 12;
+            expect_color(canvas_probe::pixel(sharp, x, y),
+                         {float(shape), 0.0f, float(shadow && !shape), float(shape || shadow)});
+        }
+    // Blurred 30 pixels right of the shape, centred on pixel (35, 20).
+    canvas blurred(70, 41);
+    blurred.set_shadow_color(0.0f, 0.0f, 0.0f, 1.0f);
+    blurred.set_shadow_blur(6.0f);
+    blurred.shadow_offset_x = 30.0f;
+    blurred.fill_rectangle(3.0f, 18.0f, 5.0f, 5.0f);
     for (int d = 1; d < 12; ++d) {
-        EXPECT_NEAR(canvas_probe::alpha(image, 35 - d, 20), canvas_probe::alpha(image, 35 + d, 20), 1e-5f);
-        EXPECT_NEAR(canvas_probe::alpha(image, 35, 20 - d), canvas_probe::alpha(image, 35, 20 + d), 1e-5f);
-        EXPECT_LE(canvas_probe::alpha(image, 35 + d, 20), canvas_probe::alpha(image, 35 + d - 1, 20));
+        EXPECT_NEAR(canvas_probe::alpha(blurred, 35 - d, 20), canvas_probe::alpha(blurred, 35 + d, 20), 1e-5f);
+        EXPECT_NEAR(canvas_probe::alpha(blurred, 35, 20 - d), canvas_probe::alpha(blurred, 35, 20 + d), 1e-5f);
+        EXPECT_LE(canvas_probe::alpha(blurred, 35 + d, 20), canvas_probe::alpha(blurred, 35 + d - 1, 20));
     }
-    EXPECT_GT(canvas_probe::alpha(image, 43, 20), 0.0f);
-    EXPECT_LT(canvas_probe::alpha(image, 35, 20), 1.0f);
-    double shadow = 0.0;
-    for (int y = 0; y < 41; ++y)
-        for (int x = 14; x < 70; ++x)
-            shadow += canvas_probe::alpha(image, x, y);
-    EXPECT_NEAR(shadow, 25.0, 0.05);
+    EXPECT_GT(canvas_probe::alpha(blurred, 43, 20), 0.0f);
+    EXPECT_LT(canvas_probe::alpha(blurred, 35, 20), 1.0f);
+    EXPECT_NEAR(canvas_probe::total_alpha(blurred), 25.0 + 25.0, 0.05);
 }
 
 TEST(ClearRectangle, ErasesByTheFillColoursAlphaAndRestoresTheState) {
@@ -296,18 +188,89 @@ TEST(ClearRectangle, ErasesByTheFillColoursAlphaAndRestoresTheState) {
     image.set_shadow_color(1.0f, 0.0f, 0.0f, 1.0f);
     image.shadow_offset_x = 2.0f;
     image.clear_rectangle(0.0f, 0.0f, 2.0f, 8.0f);
-    EXPECT_EQ(canvas_probe::alpha(image, 1, 3), 0.0f);
-    EXPECT_EQ(canvas_probe::alpha(image, 3, 3), 1.0f);
-    EXPECT_EQ(image.global_composite_operation, raster::lighter);
     image.set_color(raster::fill_style, 0.0f, 0.0f, 0.0f, 0.5f);
     image.clear_rectangle(4.0f, 0.0f, 2.0f, 8.0f);
-    EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 4, 3), 0.5f);
     // A gradient style erases with its first colour.
     image.set_linear_gradient(raster::fill_style, 0.0f, 0.0f, 8.0f, 0.0f);
     image.add_color_stop(raster::fill_style, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     image.add_color_stop(raster::fill_style, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f);
     image.clear_rectangle(6.0f, 0.0f, 2.0f, 8.0f);
-    EXPECT_EQ(canvas_probe::alpha(image, 7, 3), 0.0f);
+    EXPECT_EQ(image.global_composite_operation, raster::lighter);
+    float const expected[8] = {0.0f, 0.0f, 1.0f, 1.0f, 0.5f, 0.5f, 0.0f, 0.0f};
+    for (int x = 0; x < 8; ++x) EXPECT_FLOAT_EQ(canvas_probe::alpha(image, x, 3), expected[x]) << x;
+}
+
+TEST(Transfer, KnownSrgbValuesQuantiseByTheBayerThresholds) {
+    // (2k + 1) / 32 for the 4 x 4 ordered-dither matrix.
+    static int const bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    // sRGB levels with their exact byte values: 127.5, 63.75, 5.1 (on the
+    // linear segment), 229.5, and white.
+    for (float level : {0.5f, 0.25f, 0.02f, 0.9f, 1.0f}) {
+        canvas image(8, 8);
+        image.set_color(raster::fill_style, level, 0.0f, 1.0f, 1.0f);
+        image.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
+        std::vector<unsigned char> pixels(8 * 8 * 4);
+        image.get_image_data(pixels.data(), 8, 8, 32, 0, 0);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                int expected = static_cast<int>(level * 255.0 + (2 * bayer[y % 4][x % 4] + 1) / 32.0);
+                unsigned char const* p = &pixels[(y * 8 + x) * 4];
+                ASSERT_EQ(p[0], std::min(expected, 255)) << level << " at " << x << ", " << y;
+                ASSERT_EQ(p[1] + 1000 * p[2] + 1000000 * p[3], 255255000);
+            }
+    }
+    // Mid-grey light: sRGB 0.21404 linear becomes half of 255 again.
+    canvas linear(1, 1);
+    linear.set_color(raster::fill_style, 0.5f, 2.0f, -1.0f, 1.0f);
+    linear.fill_rectangle(0.0f, 0.0f, 1.0f, 1.0f);
+    expect_color(canvas_probe::pixel(linear, 0, 0), {0.21404f, 1.0f, 0.0f, 1.0f});
+}
+
+TEST(Transfer, PutThenGetReturnsEveryByteAtEveryThreshold) {
+    // Each byte value at four columns and four rows: all 16 thresholds.
+    constexpr int width = 1024, height = 4;
+    std::vector<unsigned char> source(width * height * 4);
+    for (int i = 0; i < width * height; ++i) {
+        int value = (i % width) / 4;
+        source[4 * i] = static_cast<unsigned char>(value);
+        source[4 * i + 1] = static_cast<unsigned char>(255 - value);
+        source[4 * i + 2] = static_cast<unsigned char>(value * 37);
+        source[4 * i + 3] = 255;
+    }
+    canvas image(width + 3, height + 2);
+    image.rectangle(0.0f, 0.0f, 1.0f, 1.0f);  // neither the clip nor the transform applies
+    image.clip();
+    image.scale(3.0f, 3.0f);
+    image.put_image_data(source.data(), width, height, width * 4, 3, 2);
+    std::vector<unsigned char> back(source.size());
+    image.get_image_data(back.data(), width, height, width * 4, 3, 2);
+    EXPECT_EQ(back, source);
+    unsigned char half[4] = {0, 128, 0, 128};
+    image.put_image_data(half, 1, 1, 4, 0, 0);
+    expect_color(canvas_probe::pixel(image, 0, 0), {0.0f, 0.2158605f * 128 / 255, 0.0f, 128.0f / 255});
+    image.put_image_data(nullptr, 2, 2, 8, 0, 0);
+    image.put_image_data(half, 2, 0, 8, 0, 0);
+}
+
+TEST(Transfer, ReadingOutsideTheCanvasGivesZeros) {
+    canvas image(4, 4);
+    image.fill_rectangle(0.0f, 0.0f, 4.0f, 4.0f);
+    std::vector<unsigned char> pixels(8 * 8 * 4, 77);
+    image.get_image_data(pixels.data(), 8, 8, 32, -2, -2);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            bool inside = x >= 2 && x < 6 && y >= 2 && y < 6;
+            unsigned char const* p = &pixels[(y * 8 + x) * 4];
+            EXPECT_EQ(p[0] + p[1] + p[2] + p[3], inside ? 255 : 0) << x << ", " << y;
+        }
+    // Positions at the ends of the integer range read nothing but zeros.
+    std::vector<unsigned char> nothing(36);
+    for (int far : {INT_MIN, INT_MIN + 2, INT_MAX - 2, INT_MAX})
+        for (auto [x, y] : {std::pair{far, 1}, std::pair{1, far}}) {
+            std::fill(nothing.begin(), nothing.end(), 9);
+            image.get_image_data(nothing.data(), 3, 3, 12, x, y);
+            EXPECT_EQ(nothing, std::vector<unsigned char>(36, 0)) << x << ", " << y;
+        }
 }
 
 }  // namespace
