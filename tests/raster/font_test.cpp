@@ -139,12 +139,7 @@ TEST(FillText, OutlinesAndCompositesDrawTheirParts) {
     EXPECT_EQ(rendering("cut_outline", "C").total(), 0.0);
     EXPECT_NEAR(rendering("cut_outline", "CA").total(), square, 1e-2);
     for (char const* font : {"transforms", "self_reference", "huge_coordinates"})
-        EXPECT_GT(rendering(font,
-                            "\x80"
-                            "D")
-                      .total(),
-                  100.0)
-            << font;
+        EXPECT_GT(rendering(font, "\200D").total(), 100.0) << font;
     // The ring is symmetric about its centre (unit 300, 250) when its closing
     // stretch is curved like the rest.
     rendering ring("basic", "B", 0.0f);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <numbers>
 #include <vector>
 
 #include "canvas_probe.h"
@@ -130,11 +131,11 @@ TEST(Stroke, OutlinesCoverTheirExactAreas) {
     std::vector<raster::xy> line{{10, 20.25f}, {50, 20.25f}}, corner{{10, 10}, {40, 10}, {40, 40}};
     EXPECT_NEAR(stroked(line, 4, raster::butt), 160.0, 1e-3);
     EXPECT_NEAR(stroked(line, 4, raster::square), 176.0, 1e-3);
-    EXPECT_NEAR(stroked(line, 4, raster::circle), 160.0 + 4 * M_PI, 0.3);
+    EXPECT_NEAR(stroked(line, 4, raster::circle), 160.0 + 4 * std::numbers::pi, 0.3);
     EXPECT_NEAR(stroked({{10.3f, 10.7f}, {40.3f, 50.7f}}, 3, raster::butt), 150.0, 1e-3);
     EXPECT_NEAR(stroked(corner, 4, raster::butt, raster::bevel), 238.0, 1e-3);
     EXPECT_NEAR(stroked(corner, 4, raster::butt, raster::miter), 240.0, 1e-3);
-    EXPECT_NEAR(stroked(corner, 4, raster::butt, raster::rounded), 236.0 + M_PI, 0.05);
+    EXPECT_NEAR(stroked(corner, 4, raster::butt, raster::rounded), 236.0 + std::numbers::pi, 0.05);
     // The spike's miter tip lies about 10.05 half widths out.
     std::vector<raster::xy> spike{{10, 40}, {60, 40}, {10, 50}};
     double bevel = stroked(spike, 2, raster::butt, raster::bevel);
