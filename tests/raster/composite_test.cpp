@@ -190,13 +190,8 @@ TEST(Transfer, PutThenGetReturnsEveryByteAtEveryThreshold) {
     // Each byte value at four columns and four rows: all 16 thresholds.
     constexpr int width = 1024, height = 4;
     std::vector<unsigned char> source(width * height * 4);
-    for (int i = 0; i < width * height; ++i) {
-        int value = (i % width) / 4;
-        source[4 * i] = static_cast<unsigned char>(value);
-        source[4 * i + 1] = static_cast<unsigned char>(255 - value);
-        source[4 * i + 2] = static_cast<unsigned char>(value * 37);
-        source[4 * i + 3] = 255;
-    }
+    for (int i = 0; i < width * height * 4; ++i)  // odd factors make each channel take every value
+        source[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>(i / 16 % 256 * (1 + 36 * (i % 4)));
     canvas image(width + 3, height + 2);
     image.rectangle(0.0f, 0.0f, 1.0f, 1.0f);  // neither the clip nor the transform applies
     image.clip();
