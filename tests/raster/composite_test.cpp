@@ -70,7 +70,8 @@ TEST(Composite, GlobalAlphaScalesTheSource) {
     EXPECT_FLOAT_EQ(canvas_probe::alpha(image, 0, 0), 0.25f);
 }
 
-// Fills a 20 x 20 canvas with a gradient from red at the first stop to blue.
+// Fills a 20 x 20 canvas with a gradient from red at the first stop to blue
+// at the others; gives the blue share at (x, y), or the total coverage for x < 0.
 template <typename set_gradient>
 double blue_at(set_gradient set, int x, int y, std::vector<float> stops = {0, 1}) {
     canvas image(20, 20);
