@@ -22,8 +22,7 @@ REST = (WIDTH - 1, HEIGHT - 1)  # hovers nothing
 
 
 def until(condition, timeout, step=0.05):
-    """The condition's first true value within the timeout, else its last. Limits are far beyond need: a sanitizer
-    build on a busy machine, or a fresh Wine prefix, takes seconds where an idle machine takes a fraction of one."""
+    """The condition's first true value within the timeout (far beyond need on a busy machine), else its last."""
     end = time.monotonic() + timeout
     while not (value := condition()) and time.monotonic() < end:
         time.sleep(step)
@@ -172,10 +171,9 @@ class Installer:
 
 
 def start(display, installer, golden, home, stdout=subprocess.PIPE, env=None):
-    """The installer as the unprivileged user nobody (when we are root), in `home`. Leak detection is off: Mesa
-    unloads its driver when the window closes, leaving its one-time allocations unreachable, and LeakSanitizer's
-    tracer can crash stopping the driver's threads; the in-process tests check our leaks. Memory errors and undefined
-    behaviour still end the installer with a failing status, which every case checks."""
+    """The installer as the user nobody (when we are root) in `home`. Leak detection is off: Mesa's driver leaves
+    its allocations unreachable at exit and its threads can crash LeakSanitizer's tracer; the in-process tests check
+    our leaks. Memory errors and undefined behaviour still end the installer with a failing status."""
     given = {k: os.environ[k] for k in ("PATH", "LSAN_OPTIONS", "LIBGL_ALWAYS_INDIRECT") if k in os.environ}
     given["ASAN_OPTIONS"] = ":".join(filter(None, (os.environ.get("ASAN_OPTIONS"), "detect_leaks=0")))
     given["UBSAN_OPTIONS"] = ":".join(filter(None, ("print_stacktrace=1", os.environ.get("UBSAN_OPTIONS"),
@@ -205,8 +203,7 @@ def in_the_way(home):
 
 @contextlib.contextmanager
 def session(display, installer, golden, prepare=None, expected="start", **start_args):
-    """The installer in a scratch home (`prepare` readies it) showing its `expected` first screen; ended and its
-    home removed on leaving."""
+    """The installer in a scratch home (`prepare` readies it) showing its first screen; cleared away on leaving."""
     home, s = scratch_home(), None
     try:
         if prepare:
@@ -233,8 +230,7 @@ def check_installed(installed, bundle):
 
 
 def full_pipe():
-    """A pipe whose buffer is already full, so whoever writes to it waits until the reader drains it. Returns (read
-    end, write end, bytes of filler)."""
+    """A full pipe, where a writer waits until the reader drains it: (read end, write end, bytes of filler)."""
     read, write = os.pipe()
     os.set_blocking(write, False)
     filler = 0

@@ -1,16 +1,13 @@
 #!/usr/bin/env python3
-"""Windows executables under Wine on an X display (Xvfb when there is none), in a Wine prefix of their own in a
-temporary folder.
+"""Windows executables under Wine on an X display (Xvfb when there is none), in a temporary Wine prefix of their own.
 
   wine_e2e_test.py INSTALLER.EXE WINE_RUN BUNDLE_FOLDER GOLDEN_FOLDER [--without-opengl]
   wine_e2e_test.py --gtest TESTS.EXE WINE_RUN
 
-The first drives installer.exe with real X input: walks to the celebration (each screen checked pixel for pixel
-against the off-screen golden images), checks the bundle installed under the prefix's Common Files\\VST3, leaves
-with Exit, finds the window's placement in the registry, reopens a moved window where it was left and a full-screen
-one in full screen, and at a system DPI of 144 draws the start screen at 1.5 times the size. With --without-opengl
-Wine's opengl32 is switched off and only the walk runs. The second runs a test executable at a system DPI of 144 and
-ends with its status.
+The first walks installer.exe through its screens with real X input (each checked against the golden pictures),
+checks the installed bundle and the placement stored in the registry, reopens a moved and a full-screen window as
+they were left, and draws at 1.5 times the size at a system DPI of 144; with --without-opengl Wine's opengl32 is off
+and only the walk runs. The second runs a test executable at a system DPI of 144.
 """
 
 import contextlib
