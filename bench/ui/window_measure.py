@@ -7,25 +7,33 @@ usage: window_measure.py INSTALLER GOLDEN_FOLDER
 """
 
 import os
+import shutil
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "installer"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests"))
 import xsession as xs  # noqa: E402
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def main():
     installer, golden = sys.argv[1:3]
-    start_picture = xs.png_rgb(os.path.join(golden, "start.png"))
     with xs.Display() as display:
         home = xs.scratch_home()
+        start_picture = display.run("/usr/bin/convert", os.path.join(golden, "start.png"), "-depth", "8", "rgb:-",
+                                    text=False)
         began = time.monotonic()
-        process = xs.start_installer(display, installer, home)
+        s = xs.start(display, installer, golden, home)
+        process, window = s.process, s.window
         try:
-            window = xs.find_window(display, process)
             mapped = time.monotonic() - began
-            # The pointer is outside the window, so the first frame is the golden one.
-            while xs.window_rgb(display, window) != start_picture:
+            # The pointer rests on nothing, so the first frame is the golden one.
+            while s.rgb() != start_picture:
                 time.sleep(0.005)
             shown = time.monotonic() - began
             print(f"window created after {mapped * 1000:.0f} ms, first frame on screen after "
@@ -34,36 +42,34 @@ def main():
             # A click as quick as X allows, press and release back to back, after
             # the pointer has rested on Next; timed until the picture changes,
             # which is the licence screen with the pointer over Install.
-            xs.run_x(display, "xdotool", "mousemove", "--window", window, *map(str, xs.NEXT))
+            display.run("xdotool", "mousemove", "--window", window, *map(str, xs.NEXT))
             time.sleep(0.5)
-            hovered = xs.window_rgb(display, window)
+            hovered = s.rgb()
             grab_began = time.monotonic()
-            xs.window_rgb(display, window)
+            s.rgb()
             grab = time.monotonic() - grab_began
             clicked = time.monotonic()
-            xs.run_x(display, "xdotool", "click", "1")
+            display.run("xdotool", "click", "1")
             changed = None
             while changed is None and time.monotonic() - clicked < 5:
-                if xs.window_rgb(display, window) != hovered:
+                if s.rgb() != hovered:
                     changed = time.monotonic() - clicked
-            xs.rest_pointer(display, window)
-            if changed is not None and xs.wait_for_screen(display, window, os.path.join(golden, "license.png")):
+            s.rest()
+            if changed is not None and s.shows("license"):
                 print(f"quick click to the next screen on screen: {changed * 1000:.0f} ms "
                       f"(one screenshot takes {grab * 1000:.0f} ms)")
             else:
                 print("quick click to the next screen: not acted on within 5 s")
-                if not xs.click_through(display, window, xs.NEXT, os.path.join(golden, "license.png")):
-                    raise RuntimeError("no licence screen")
+                s.click_until(xs.NEXT, lambda: s.shows("license", 5), "no licence screen")
             time.sleep(1)
-            cpu0, wall0 = xs.cpu_seconds(process.pid), time.monotonic()
+            cpu0, wall0 = cpu_seconds(process.pid), time.monotonic()
             time.sleep(10)
-            cpu1, wall1 = xs.cpu_seconds(process.pid), time.monotonic()
+            cpu1, wall1 = cpu_seconds(process.pid), time.monotonic()
             print(f"idle on the licence screen: {cpu1 - cpu0:.2f} s CPU in {wall1 - wall0:.1f} s "
                   f"({100 * (cpu1 - cpu0) / (wall1 - wall0):.0f}% of one core)")
         finally:
-            process.kill()
-            process.wait()
-            xs.remove_home(home)
+            s.close()
+            shutil.rmtree(home, ignore_errors=True)
 
 
 if __name__ == "__main__":

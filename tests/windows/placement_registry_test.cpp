@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "surf/window_placement.h"
@@ -11,114 +12,89 @@
 
 namespace {
 
-// A title of its own per test, with characters beyond Windows-1252.
+// A title with characters beyond Windows-1252.
 const char* const title = "Placement test \xCE\xA9 \xE2\x86\x92";
 
 class PlacementRegistry : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\SURF", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    RegDeleteValueW(key, name.c_str());
-  }
-  void TearDown() override {
-    RegDeleteValueW(key, name.c_str());
-    RegCloseKey(key);
-  }
-  void storeRaw(DWORD type, const void* data, DWORD size) {
-    ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, type, (const BYTE*)data, size), ERROR_SUCCESS);
-  }
-  static WINDOWPLACEMENT valid() {
-    WINDOWPLACEMENT wp = {};
-    wp.length = sizeof wp;
-    wp.showCmd = SW_SHOWNORMAL;
-    wp.rcNormalPosition = RECT{100, 50, 608, 427};
-    return wp;
-  }
+protected:
+    void SetUp() override {
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\SURF", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegDeleteValueW(key, name.c_str());
+    }
+    void TearDown() override {
+        RegDeleteValueW(key, name.c_str());
+        RegCloseKey(key);
+    }
 
-  HKEY key = nullptr;
-  std::wstring name = surfWiden(title);
+    HKEY key = nullptr;
+    std::wstring name = surfWiden(title);
 };
 
-TEST_F(PlacementRegistry, RoundTripsUnderTheTitleAsOneBinaryValue) {
-  surfPlacementStore(title, SurfPlacement{{120, 80, 628, 457}, 0});
-  DWORD type = 0, size = 0;
-  ASSERT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, (DWORD)REG_BINARY);
-  EXPECT_EQ(size, 44u);
+TEST_F(PlacementRegistry, RoundTripsAsOneBinaryValueWithFullScreenAsMaximised) {
+    for (int borderless : {0, 1}) {
+        SCOPED_TRACE(borderless);
+        const SurfRect rect = {120, 80, 628, 457};
+        surfPlacementStore(title, SurfPlacement{rect, borderless});
+        WINDOWPLACEMENT wp = {};
+        DWORD type = 0, size = sizeof wp;
+        ASSERT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, &type, (BYTE*)&wp, &size), ERROR_SUCCESS);
+        EXPECT_EQ(type, (DWORD)REG_BINARY);
+        EXPECT_EQ(size, 44u);
+        EXPECT_EQ(wp.length, 44u);
+        EXPECT_EQ(wp.showCmd, borderless ? 3u : 1u);
 
-  SurfPlacement loaded = {};
-  ASSERT_TRUE(surfPlacementLoad(title, &loaded));
-  EXPECT_EQ(loaded.rect.left, 120);
-  EXPECT_EQ(loaded.rect.top, 80);
-  EXPECT_EQ(loaded.rect.right, 628);
-  EXPECT_EQ(loaded.rect.bottom, 457);
-  EXPECT_EQ(loaded.borderless, 0);
+        SurfPlacement loaded = {};
+        ASSERT_TRUE(surfPlacementLoad(title, &loaded));
+        EXPECT_EQ(memcmp(&loaded.rect, &rect, sizeof rect), 0);
+        EXPECT_EQ(loaded.borderless, borderless);
+    }
 }
 
-TEST_F(PlacementRegistry, BorderlessFullScreenIsStoredAsMaximised) {
-  surfPlacementStore(title, SurfPlacement{{10, 20, 300, 200}, 1});
-  WINDOWPLACEMENT wp = {};
-  DWORD size = sizeof wp;
-  ASSERT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, nullptr, (BYTE*)&wp, &size), ERROR_SUCCESS);
-  EXPECT_EQ(wp.length, 44u);
-  EXPECT_EQ(wp.showCmd, 3u);
-
-  SurfPlacement loaded = {};
-  ASSERT_TRUE(surfPlacementLoad(title, &loaded));
-  EXPECT_EQ(loaded.borderless, 1);
-  EXPECT_EQ(loaded.rect.right, 300);
-}
-
-TEST_F(PlacementRegistry, AValueFromAnotherProgramIsRead) {
-  WINDOWPLACEMENT wp = valid();
-  storeRaw(REG_BINARY, &wp, sizeof wp);
-  SurfPlacement loaded = {};
-  ASSERT_TRUE(surfPlacementLoad(title, &loaded));
-  EXPECT_EQ(loaded.rect.left, 100);
-  EXPECT_EQ(loaded.rect.bottom, 427);
-}
-
-TEST_F(PlacementRegistry, MissingOrMalformedValuesAreIgnored) {
-  SurfPlacement loaded = {};
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded));
-
-  WINDOWPLACEMENT wp = valid();
-  storeRaw(REG_BINARY, &wp, 40);
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "too short";
-
-  char longer[48] = {};
-  memcpy(longer, &wp, sizeof wp);
-  storeRaw(REG_BINARY, longer, sizeof longer);
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "too long";
-
-  storeRaw(REG_DWORD, &wp, sizeof wp);
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "not binary";
-
-  WINDOWPLACEMENT wrongLength = valid();
-  wrongLength.length = 12;
-  storeRaw(REG_BINARY, &wrongLength, sizeof wrongLength);
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "length field";
-
-  WINDOWPLACEMENT empty = valid();
-  empty.rcNormalPosition = RECT{300, 300, 300, 500};
-  storeRaw(REG_BINARY, &empty, sizeof empty);
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "no area";
-
-  WINDOWPLACEMENT huge = valid();
-  huge.rcNormalPosition = RECT{0, 0, 0x7fffffff, 400};
-  storeRaw(REG_BINARY, &huge, sizeof huge);
-  EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "beyond any screen";
+TEST_F(PlacementRegistry, OnlyAPlausibleWindowPlacementIsRead) {
+    SurfPlacement loaded = {};
+    EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "missing";
+    struct Row {
+        const char* what;
+        DWORD type, size;
+        UINT length;
+        RECT rect;
+        bool read;
+    };
+    const Row rows[] = {
+        {"from another program", REG_BINARY, 44, 44, {100, 50, 608, 427}, true},
+        {"too short", REG_BINARY, 40, 44, {100, 50, 608, 427}, false},
+        {"too long", REG_BINARY, 48, 44, {100, 50, 608, 427}, false},
+        {"not binary", REG_DWORD, 44, 44, {100, 50, 608, 427}, false},
+        {"length field", REG_BINARY, 44, 12, {100, 50, 608, 427}, false},
+        {"no area", REG_BINARY, 44, 44, {300, 300, 300, 500}, false},
+        {"beyond any screen", REG_BINARY, 44, 44, {0, 0, 0x7fffffff, 400}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        BYTE data[48] = {};
+        WINDOWPLACEMENT wp = {};
+        wp.length = row.length;
+        wp.showCmd = SW_SHOWNORMAL;
+        wp.rcNormalPosition = row.rect;
+        memcpy(data, &wp, sizeof wp);
+        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, row.type, data, row.size), ERROR_SUCCESS);
+        loaded = {};
+        EXPECT_EQ(surfPlacementLoad(title, &loaded) != 0, row.read);
+        EXPECT_TRUE(!row.read || memcmp(&loaded.rect, &row.rect, sizeof row.rect) == 0);
+    }
 }
 
 TEST(WideText, RoundTripsThroughUTF16) {
-  const char* text = "Velliphon \xC3\xA9\xE2\x82\xAC \xF0\x9F\x8E\xBB";
-  std::wstring wide = surfWiden(text);
-  EXPECT_EQ(wide.size(), 15u);  // the violin is a surrogate pair
-  EXPECT_EQ(surfNarrow(wide.c_str()), text);
-  EXPECT_EQ(surfWiden(""), L"");
-  EXPECT_EQ(surfWiden("a\xFF" "b"), L"a\xFFFD" L"b");
+    const char* text = "Velliphon \xC3\xA9\xE2\x82\xAC \xF0\x9F\x8E\xBB";
+    EXPECT_EQ(surfWiden(text).size(), 15u);  // the violin is a surrogate pair
+    EXPECT_EQ(surfNarrow(surfWiden(text).c_str()), text);
+    EXPECT_EQ(surfWiden(""), L"");
+    EXPECT_EQ(surfWiden("a\xFF"
+                        "b"),
+              L"a\xFFFD"
+              L"b");
 }
 
 }  // namespace

@@ -6,139 +6,119 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "surf/surf.h"
 
 namespace {
 
-class Win32WindowTest : public testing::Test {
- protected:
-  void TearDown() override {
-    for (Surf* w : _open) surfFree(w);
-  }
+class Win32Window : public testing::Test {
+protected:
+    void TearDown() override { surfFree(window); }
 
-  Surf* open(int w, int h, const char* title) {
-    Surf* window = surfWindow(w, h, title, SURF_RESIZE);
-    _open.push_back(window);
-    HWND hwnd = (HWND)window->handle;
-    surfUpdate(window);
-    SetForegroundWindow(hwnd);
-    SetFocus(hwnd);
-    EXPECT_TRUE(updateUntil(window, [&] { return GetFocus() == hwnd; })) << "the window never had the focus";
-    return window;
-  }
-
-  bool updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames = 500) {
-    for (int frame = 0; frame < maxFrames; frame++) {
-      surfUpdate(window);
-      if (condition()) return true;
+    void open(int w, int h, const char* title) {
+        window = surfWindow(w, h, title, SURF_RESIZE);
+        surfUpdate(window);
+        SetForegroundWindow((HWND)window->handle);
+        SetFocus((HWND)window->handle);
+        ASSERT_TRUE(updateUntil([&] { return GetFocus() == (HWND)window->handle; })) << "never had the focus";
     }
-    return false;
-  }
 
-  // A window of 500 x 350 units at the prefix's scale of 1.5.
-  static void expectSystemScale(Surf* window) {
-    RECT client = {};
-    GetClientRect((HWND)window->handle, &client);
-    EXPECT_FLOAT_EQ(surfBackingScale(window), 1.5f);
-    EXPECT_EQ(client.right - client.left, 750);
-    EXPECT_EQ(client.bottom - client.top, 525);
-    EXPECT_EQ(window->w, 750);
-    EXPECT_EQ(window->h, 525);
-  }
+    bool updateUntil(const std::function<bool()>& condition) {
+        for (int frame = 0; frame < 500; frame++) {
+            surfUpdate(window);
+            if (condition()) return true;
+        }
+        return false;
+    }
 
-  static void key(WORD vk, bool down, bool extended = false) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = (WORD)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
-    input.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-    SendInput(1, &input, sizeof input);
-  }
+    // 500 x 350 units at the prefix's scale of 1.5.
+    void expectSystemScale() {
+        RECT client = {};
+        GetClientRect((HWND)window->handle, &client);
+        EXPECT_FLOAT_EQ(surfBackingScale(window), 1.5f);
+        EXPECT_EQ(client.right - client.left, 750);
+        EXPECT_EQ(client.bottom - client.top, 525);
+        EXPECT_EQ(window->w, 750);
+        EXPECT_EQ(window->h, 525);
+    }
 
-  static void wheel(DWORD flags, int amount) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.mouseData = (DWORD)amount;
-    SendInput(1, &input, sizeof input);
-  }
+    static void send(DWORD type, WORD vk, DWORD flags, int wheel = 0) {
+        INPUT input = {};
+        input.type = type;
+        if (type == INPUT_KEYBOARD) input.ki = {vk, (WORD)MapVirtualKeyW(vk, MAPVK_VK_TO_VSC), flags, 0, 0};
+        if (type == INPUT_MOUSE) input.mi = {0, 0, (DWORD)wheel, flags, 0, 0};
+        SendInput(1, &input, sizeof input);
+    }
 
-  static void pointAt(Surf* window) {
+    Surf* window = nullptr;
+};
+
+TEST_F(Win32Window, UnitsTakeTheSystemScaleAlsoWhenRecreatedWithoutOpenGL) {
+    open(500, 350, "Scaled");
+    expectSystemScale();
+    if (std::string(surfPresentation(window)) != "OpenGL 3.3") GTEST_SKIP() << "needs OpenGL to begin with";
+    void* first = window->handle;
+    // An effect that does not compile gives OpenGL up; its pixel format stays
+    // with the old window, so the plain path needs a new one.
+    surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
+    surfUpdateUnchanged(window);
+    EXPECT_STREQ(surfPresentation(window), "GDI");
+    EXPECT_NE(window->handle, first);
+    expectSystemScale();
+}
+
+TEST_F(Win32Window, EachSideOfShiftControlAndAltReadsAsPressed) {
+    open(200, 150, "Modifiers");
+    struct Side {
+        WORD vk;
+        DWORD extended;
+        int code, generic;
+    };
+    const Side sides[] = {{VK_LSHIFT, 0, SK_LSHIFT, SK_SHIFT},
+                          {VK_RSHIFT, 0, SK_RSHIFT, SK_SHIFT},
+                          {VK_LCONTROL, 0, SK_LCONTROL, SK_CONTROL},
+                          {VK_RCONTROL, KEYEVENTF_EXTENDEDKEY, SK_RCONTROL, SK_CONTROL},
+                          {VK_LMENU, 0, SK_LALT, SK_ALT},
+                          {VK_RMENU, KEYEVENTF_EXTENDEDKEY, SK_RALT, SK_ALT}};
+    for (const Side& s : sides) {
+        SCOPED_TRACE(s.code);
+        send(INPUT_KEYBOARD, s.vk, s.extended);
+        EXPECT_TRUE(updateUntil([&] { return surfKeyHeld(window, s.code) != 0; }));
+        EXPECT_TRUE(surfKeyHeld(window, s.generic));
+        send(INPUT_KEYBOARD, s.vk, s.extended | KEYEVENTF_KEYUP);
+        EXPECT_TRUE(updateUntil([&] { return !surfKeyHeld(window, s.generic); }));
+        EXPECT_FALSE(surfKeyHeld(window, s.code));
+    }
+}
+
+TEST_F(Win32Window, QuickTapIsSeenDownThenUp) {
+    open(200, 150, "Tap");
+    send(INPUT_KEYBOARD, VK_TAB, 0);
+    send(INPUT_KEYBOARD, VK_TAB, KEYEVENTF_KEYUP);
+    ASSERT_TRUE(updateUntil([&] { return surfKeyDown(window, SK_TAB) != 0; }));
+    surfUpdate(window);
+    EXPECT_FALSE(surfKeyHeld(window, SK_TAB));
+}
+
+TEST_F(Win32Window, WheelTurnsArriveInNotchesWithHalvesAddingUp) {
+    open(200, 150, "Wheel");
     RECT r;
     GetWindowRect((HWND)window->handle, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  }
-
- private:
-  std::vector<Surf*> _open;
-};
-
-TEST_F(Win32WindowTest, WindowOfUnitsHasTheClientAreaOfTheSystemScale) {
-  Surf* window = open(500, 350, "Scaled");
-  expectSystemScale(window);
-}
-
-TEST_F(Win32WindowTest, WindowRecreatedWithoutOpenGLKeepsTheSystemScale) {
-  Surf* window = open(500, 350, "Recreated");
-  if (std::string(surfPresentation(window)) != "OpenGL 3.3") GTEST_SKIP() << "needs OpenGL to begin with";
-  void* first = window->handle;
-  // An effect that does not compile gives OpenGL up; its pixel format stays
-  // with the old window, so the plain path needs a new one.
-  surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
-  surfUpdateUnchanged(window);
-  EXPECT_STREQ(surfPresentation(window), "GDI");
-  EXPECT_NE(window->handle, first);
-  expectSystemScale(window);
-}
-
-TEST_F(Win32WindowTest, EachSideOfShiftControlAndAltReadsAsPressed) {
-  Surf* window = open(200, 150, "Modifiers");
-  struct Side {
-    WORD vk;
-    bool extended;
-    int code, generic;
-  };
-  const Side sides[] = {{VK_LSHIFT, false, SK_LSHIFT, SK_SHIFT},   {VK_RSHIFT, false, SK_RSHIFT, SK_SHIFT},
-                        {VK_LCONTROL, false, SK_LCONTROL, SK_CONTROL}, {VK_RCONTROL, true, SK_RCONTROL, SK_CONTROL},
-                        {VK_LMENU, false, SK_LALT, SK_ALT},         {VK_RMENU, true, SK_RALT, SK_ALT}};
-  for (const Side& s : sides) {
-    key(s.vk, true, s.extended);
-    EXPECT_TRUE(updateUntil(window, [&] { return surfKeyHeld(window, s.code) != 0; })) << s.code;
-    EXPECT_TRUE(surfKeyHeld(window, s.generic)) << s.code;
-    key(s.vk, false, s.extended);
-    EXPECT_TRUE(updateUntil(window, [&] { return !surfKeyHeld(window, s.generic); })) << s.code;
-    EXPECT_FALSE(surfKeyHeld(window, s.code));
-  }
-}
-
-TEST_F(Win32WindowTest, QuickTapIsSeenDownThenUp) {
-  Surf* window = open(200, 150, "Tap");
-  key(VK_TAB, true);
-  key(VK_TAB, false);
-  ASSERT_TRUE(updateUntil(window, [&] { return surfKeyDown(window, SK_TAB) != 0; }));
-  surfUpdate(window);
-  EXPECT_FALSE(surfKeyHeld(window, SK_TAB));
-}
-
-TEST_F(Win32WindowTest, WheelTurnsArriveInNotchesWithHalvesAddingUp) {
-  Surf* window = open(200, 150, "Wheel");
-  pointAt(window);
-  // Away from the user: toward the top of the content.
-  wheel(MOUSEEVENTF_WHEEL, WHEEL_DELTA / 2);
-  wheel(MOUSEEVENTF_WHEEL, WHEEL_DELTA / 2);
-  wheel(MOUSEEVENTF_HWHEEL, WHEEL_DELTA);
-  float sumX = 0, sumY = 0;
-  updateUntil(window, [&] {
-    float dx = 0, dy = 0;
-    surfWheel(window, &dx, &dy);
-    sumX += dx;
-    sumY += dy;
-    return sumX == 1 && sumY == -1;
-  });
-  EXPECT_EQ(sumY, -1);
-  EXPECT_EQ(sumX, 1);
+    // Away from the user: toward the top of the content.
+    send(INPUT_MOUSE, 0, MOUSEEVENTF_WHEEL, WHEEL_DELTA / 2);
+    send(INPUT_MOUSE, 0, MOUSEEVENTF_WHEEL, WHEEL_DELTA / 2);
+    send(INPUT_MOUSE, 0, MOUSEEVENTF_HWHEEL, WHEEL_DELTA);
+    float sumX = 0, sumY = 0;
+    updateUntil([&] {
+        float dx = 0, dy = 0;
+        surfWheel(window, &dx, &dy);
+        sumX += dx;
+        sumY += dy;
+        return sumX == 1 && sumY == -1;
+    });
+    EXPECT_EQ(sumY, -1);
+    EXPECT_EQ(sumX, 1);
 }
 
 }  // namespace

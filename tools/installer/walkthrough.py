@@ -6,11 +6,10 @@ usage: walkthrough.py INSTALLER GOLDEN_FOLDER OUTPUT_FOLDER
 """
 
 import os
-import subprocess
 import sys
-import time
 
-import xsession as xs
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests"))
+import xsession as xs  # noqa: E402
 
 
 class Walk:
@@ -25,35 +24,15 @@ class Walk:
         return home
 
     def start(self, home, stdout=None):
-        process = xs.start_installer(self.display, self.installer, home, stdout=stdout)
-        window = xs.find_window(self.display, process)
-        xs.rest_pointer(self.display, window)
-        self.expect(window, "start")
-        return process, window
+        s = xs.start(self.display, self.installer, self.golden, home, stdout=stdout)
+        s.expect("start")
+        return s
 
-    def expect(self, window, name):
-        if not xs.wait_for_screen(self.display, window, os.path.join(self.golden, name + ".png")):
-            raise RuntimeError(f"the {name} screen did not appear")
-
-    def to_license(self, window):
-        if not xs.click_through(self.display, window, xs.NEXT, os.path.join(self.golden, "license.png")):
-            raise RuntimeError("Next did not lead to the licence")
-
-    def install(self, window):
-        if not xs.click_away(self.display, window, xs.NEXT, os.path.join(self.golden, "license.png")):
-            raise RuntimeError("Install did not leave the licence")
-
-    def shot(self, window, name):
+    def shot(self, s, name):
         self.count += 1
         path = os.path.join(self.out, f"{self.count:02d}-{name}.png")
-        xs.save_screenshot(self.display, window, path)
+        self.display.run("import", "-window", s.window, path)
         print(f"  {path}")
-
-
-def stop(process):
-    if process.poll() is None:
-        process.kill()
-        process.wait()
 
 
 def main():
@@ -64,44 +43,40 @@ def main():
         walk = Walk(display, installer, golden, out)
         home = walk.home("home")
         print(f"Xvfb on {display.name}; the installer runs with HOME={home}")
-        process, window = walk.start(home)
+        s = walk.start(home)
         try:
-            walk.shot(window, "start")
-            walk.to_license(window)
-            walk.shot(window, "license")
-            walk.install(window)
-            walk.expect(window, "celebrate")
-            walk.shot(window, "celebration")
-            xs.click(display, window, xs.CELEBRATE_EXIT)
-            status = process.wait(timeout=20)
+            walk.shot(s, "start")
+            s.click_until(xs.NEXT, lambda: s.shows("license", 5), "Next leads to the licence")
+            walk.shot(s, "license")
+            s.click_until(xs.NEXT, lambda: s.changed_from(s.picture("license"), 5), "Install leaves the licence")
+            s.expect("celebrate")
+            walk.shot(s, "celebration")
+            s.click(xs.CELEBRATE_EXIT)
+            status = s.process.wait(timeout=20)
             print(f"installer exited with status {status}; installed into {os.path.join(home, '.vst3')}")
         finally:
-            stop(process)
+            s.close()
 
         # The job takes a few milliseconds only. To show its screen, a second
         # run meets a file in the bundle's place and reports that to a full
         # pipe, which holds the job at its last step until the pipe is read.
         held = walk.home("held-home")
-        os.makedirs(os.path.join(held, ".vst3"), exist_ok=True)
-        with open(os.path.join(held, ".vst3", "Velliphon.vst3"), "w") as f:
-            f.write("in the way")
-        os.chmod(os.path.join(held, ".vst3"), 0o777)
+        xs.in_the_way(held)
         read, write, _ = xs.full_pipe()
-        process, window = walk.start(held, stdout=write)
+        s = walk.start(held, stdout=write)
         os.close(write)
         try:
-            walk.to_license(window)
-            walk.install(window)
-            walk.expect(window, "install_step3")
-            walk.shot(window, "install")
+            s.to_install()
+            s.expect("install_step3")
+            walk.shot(s, "install")
             xs.read_until(read, b"Failed to extract file")
-            walk.expect(window, "error_unpack")
-            walk.shot(window, "error")
-            xs.click(display, window, xs.SINGLE)
-            process.wait(timeout=20)
+            s.expect("error_unpack")
+            walk.shot(s, "error")
+            s.click(xs.SINGLE)
+            s.process.wait(timeout=20)
         finally:
             os.close(read)
-            stop(process)
+            s.close()
         return status
 
 
