@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <ostream>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -21,11 +20,6 @@ struct Item {
     fs::file_time_type modified{};
     bool operator==(const Item&) const = default;
 };
-
-inline std::ostream& operator<<(std::ostream& out, const Item& item) {
-    return out << "mode " << std::oct << static_cast<int>(item.mode) << std::dec << " " << item.bytes.size()
-               << " bytes at " << item.modified.time_since_epoch().count();
-}
 
 using FolderState = std::map<std::string, Item>;  // folders end in '/'
 

@@ -277,6 +277,7 @@ TEST(ExtractFolder, ArchivesOfOtherToolsExtractByteIdentically) {
             continue;
         }
         for (const auto& e : fs::recursive_directory_iterator(data / "tree"))
-            EXPECT_TRUE(e.is_directory() || readFile(out / fs::relative(e.path(), data)) == readFile(e.path())) << e;
+            EXPECT_TRUE(e.is_directory() || readFile(out.path() / fs::relative(e.path(), data)) == readFile(e.path()))
+                << e.path();
     }
 }
