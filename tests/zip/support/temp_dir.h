@@ -6,28 +6,20 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <system_error>
 
 namespace ziptest {
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the test ends.
+// A fresh folder under the system's temporary folder, removed with all it holds when the test ends. A random
+// suffix and an exclusive create keep parallel test binaries out of each other's folders.
 class TempDir {
 public:
-    // A random suffix and an exclusive create keep parallel test binaries
-    // out of each other's folders.
     TempDir() {
-        std::random_device seed;
-        std::mt19937_64 random(seed());
-        const std::filesystem::path base = std::filesystem::temp_directory_path();
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::filesystem::path candidate = base / ("ziptest-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate)) {
-                _path = candidate;
-                return;
-            }
+        std::mt19937_64 random(std::random_device{}());
+        for (int attempt = 0; attempt < 100 && _path.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() / ("ziptest-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate)) _path = candidate;
         }
-        throw std::runtime_error("cannot make a temporary folder");
+        if (_path.empty()) throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempDir() {
         std::error_code ignored;

@@ -2,27 +2,22 @@
 
 #include <zlib.h>
 
+#include <initializer_list>
 #include <stdexcept>
+#include <string_view>
 
 namespace ziptest {
 
 namespace {
 
-class Bytes {
-public:
-    void u16(std::uint64_t v) { put(v, 2); }
-    void u32(std::uint64_t v) { put(v, 4); }
-    void u64(std::uint64_t v) { put(v, 8); }
-    void text(const std::string& s) { out.insert(out.end(), s.begin(), s.end()); }
-    std::size_t size() const { return out.size(); }
-
-    std::vector<unsigned char> out;
-
-private:
-    void put(std::uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+// Appends `values` little-endian, each cut to the width in bytes its digit in `widths` gives.
+void put(std::string& out, std::string_view widths, std::initializer_list<std::uint64_t> values) {
+    auto value = values.begin();
+    for (const char width : widths) {
+        for (int i = 0; i < width - '0'; ++i) out.push_back(static_cast<char>(*value >> (8 * i)));
+        ++value;
     }
-};
+}
 
 std::string deflateRaw(const std::string& data) {
     z_stream s{};
@@ -40,133 +35,58 @@ std::string deflateRaw(const std::string& data) {
 }
 
 std::string extraFields(const Entry& e, std::uint64_t size, std::uint64_t packed, std::uint64_t offset, bool central) {
-    Bytes x;
-    if (e.zip64) {
-        x.u16(0x0001);
-        x.u16(central ? 24 : 16);
-        x.u64(size);
-        x.u64(packed);
-        if (central) x.u64(offset);
-    }
-    if (e.unixMtime) {
-        x.u16(0x5455);
-        x.u16(5);
-        x.out.push_back(1);
-        x.u32(static_cast<std::uint32_t>(*e.unixMtime));
-    }
-    return std::string(x.out.begin(), x.out.end());
+    std::string x;
+    if (e.zip64) put(x, central ? "22888" : "22880", {1, central ? 24u : 16u, size, packed, offset});
+    if (e.unixMtime) put(x, "2214", {0x5455, 5, 1, static_cast<std::uint32_t>(*e.unixMtime)});
+    return x;
 }
 
 }  // namespace
 
 std::vector<unsigned char> build(const Archive& archive) {
-    Bytes zip;
-    Bytes central;
+    std::string zip, central;
     for (const Entry& e : archive.entries) {
         const std::string packed = e.method == 8 ? deflateRaw(e.data) : e.data;
-        const std::uint32_t crc = e.crc.value_or(
-            static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()))));
-        const std::uint64_t size = e.recordedSize.value_or(e.data.size());
-        const std::uint64_t offset = zip.size();
-        const std::uint16_t flags = static_cast<std::uint16_t>(e.extraFlags | (e.dataDescriptor ? 8 : 0) | 0x800);
+        const std::uint32_t crc = e.crc.value_or(static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size()))));
+        const std::uint64_t size = e.recordedSize.value_or(e.data.size()), offset = zip.size();
+        const std::uint64_t flags = e.extraFlags | (e.dataDescriptor ? 8 : 0) | 0x800, version = e.zip64 ? 45 : 20;
         const auto small = [&](std::uint64_t v) { return e.zip64 ? 0xffffffffu : v; };
+        const std::uint64_t later = e.dataDescriptor ? 0 : ~0ull;  // fields the descriptor brings instead
 
         const std::string localExtra = extraFields(e, size, packed.size(), offset, false);
-        zip.u32(0x04034b50);
-        zip.u16(e.zip64 ? 45 : 20);
-        zip.u16(flags);
-        zip.u16(e.method);
-        zip.u16(e.dosTime);
-        zip.u16(e.dosDate);
-        zip.u32(e.dataDescriptor ? 0 : crc);
-        zip.u32(e.dataDescriptor ? 0 : small(packed.size()));
-        zip.u32(e.dataDescriptor ? 0 : small(size));
-        zip.u16(e.name.size());
-        zip.u16(localExtra.size());
-        zip.text(e.name);
-        zip.text(localExtra);
-        zip.text(packed);
-        if (e.dataDescriptor) {
-            zip.u32(0x08074b50);
-            zip.u32(crc);
-            if (e.zip64) {
-                zip.u64(packed.size());
-                zip.u64(size);
-            } else {
-                zip.u32(packed.size());
-                zip.u32(size);
-            }
-        }
+        put(zip, "42222244422",
+            {0x04034b50, version, flags, e.method, e.dosTime, e.dosDate, crc & later, small(packed.size()) & later,
+             small(size) & later, e.name.size(), localExtra.size()});
+        zip += e.name + localExtra + packed;
+        if (e.dataDescriptor) put(zip, e.zip64 ? "4488" : "4444", {0x08074b50, crc, packed.size(), size});
 
         const std::string centralExtra = extraFields(e, size, packed.size(), offset, true);
-        central.u32(0x02014b50);
-        central.u16(e.versionMadeBy);
-        central.u16(e.zip64 ? 45 : 20);
-        central.u16(flags);
-        central.u16(e.method);
-        central.u16(e.dosTime);
-        central.u16(e.dosDate);
-        central.u32(crc);
-        central.u32(small(packed.size()));
-        central.u32(small(size));
-        central.u16(e.name.size());
-        central.u16(centralExtra.size());
-        central.u16(0);
-        central.u16(0);
-        central.u16(0);
-        central.u32(e.externalAttributes);
-        central.u32(small(offset));
-        central.text(e.name);
-        central.text(centralExtra);
+        put(central, "422222244422644",
+            {0x02014b50, e.versionMadeBy, version, flags, e.method, e.dosTime, e.dosDate, crc, small(packed.size()),
+             small(size), e.name.size(), centralExtra.size(), 0, e.externalAttributes, small(offset)});
+        central += e.name + centralExtra;
     }
-    const std::uint64_t directoryOffset = zip.size();
-    zip.out.insert(zip.out.end(), central.out.begin(), central.out.end());
-    const std::uint64_t count = archive.entries.size();
-    if (archive.zip64End) {
-        const std::uint64_t at = zip.size();
-        zip.u32(0x06064b50);
-        zip.u64(44);
-        zip.u16(45);
-        zip.u16(45);
-        zip.u32(0);
-        zip.u32(0);
-        zip.u64(count);
-        zip.u64(count);
-        zip.u64(central.size());
-        zip.u64(directoryOffset);
-        zip.u32(0x07064b50);
-        zip.u32(0);
-        zip.u64(at);
-        zip.u32(1);
-    }
-    const auto saturated16 = [&](std::uint64_t v) { return archive.zip64End ? 0xffffu : v; };
-    const auto saturated32 = [&](std::uint64_t v) { return archive.zip64End ? 0xffffffffu : v; };
-    zip.u32(0x06054b50);
-    zip.u16(0);
-    zip.u16(0);
-    zip.u16(saturated16(count));
-    zip.u16(saturated16(count));
-    zip.u32(saturated32(central.size()));
-    zip.u32(saturated32(directoryOffset));
-    zip.u16(archive.comment.size());
-    zip.text(archive.comment);
-    return zip.out;
+    const std::uint64_t directoryOffset = zip.size(), count = archive.entries.size();
+    zip += central;
+    if (archive.zip64End)
+        put(zip, "4822888884484",
+            {0x06064b50, 44, 45, 45, 0, count, count, central.size(), directoryOffset, 0x07064b50, 0, zip.size(), 1});
+    const std::uint64_t saturated = archive.zip64End ? ~0ull : 0;  // the Zip64 record holds the real values
+    put(zip, "4422442",
+        {0x06054b50, 0, count | saturated, count | saturated, central.size() | saturated, directoryOffset | saturated,
+         archive.comment.size()});
+    zip += archive.comment;
+    return {zip.begin(), zip.end()};
 }
-
 Entry folder(std::string name) {
-    Entry e;
-    e.name = std::move(name);
-    e.method = 0;
+    Entry e{std::move(name), "", 0};
     e.externalAttributes = 0x10;
     return e;
 }
 
 Entry file(std::string name, std::string data, std::uint16_t method) {
-    Entry e;
-    e.name = std::move(name);
-    e.data = std::move(data);
-    e.method = method;
-    return e;
+    return {std::move(name), std::move(data), method};
 }
 
 Archive bundle() {
