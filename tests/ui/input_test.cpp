@@ -137,25 +137,6 @@ TEST_F(InputBridgeTest, ShiftReturnTogglesTheDebugOverlayAndNothingElseDoes) {
     EXPECT_FALSE(frameWith({SK_RETURN}, {SK_SHIFT})) << "and hidden again";
 }
 
-TEST(DebugDialog, ShowsTheAreaScaleAndRateCentredInItsOwnFont) {
-    UIHarness ui{500, 350};
-    DebugDialog dialog;
-    auto font = std::make_shared<FakeFont>(1, 10);
-    dialog.setFont(font);
-    const gui_Style before = *ui.ctx->style;
-    ui.ctx->key_down = GUI_KEY_SHIFT | GUI_KEY_RETURN;
-    ui.ctx->key_pressed = GUI_KEY_RETURN;
-    gui_begin(ui.ctx.get());
-    dialog.render(ui.uic);
-    gui_end(ui.ctx.get());
-    EXPECT_EQ(ui.ctx->style->font, before.font) << "the style is restored";
-    EXPECT_EQ(box(gui_get_container(ui.ctx.get(), "Debuginfo")->rect), (std::array{125, 44, 250, 262}));
-    std::vector<std::string> lines;
-    for (gui_Command* cmd : ui.commands(GUI_COMMAND_TEXT))
-        if (cmd->text.font == static_cast<Font*>(font.get())) lines.emplace_back(cmd->text.str);
-    EXPECT_EQ(lines, (std::vector<std::string>{"Debuginfo", "UI: 500x350", "Backing scale: 1.000000", "FPS: 0"}));
-}
-
 // Two frames within a microsecond used to make the rate infinite for good.
 TEST(DebugDialog, RateApproachesASteadyRateAndIgnoresPausesStepsBackAndInstants) {
     using namespace std::chrono_literals;
