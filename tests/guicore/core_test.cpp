@@ -164,7 +164,10 @@ TEST(GuiZOrder, WalkVisitsRootsBackToFrontAfterRecordsOfNoWindow) {
     auto ctx = make_context();
     auto frame = [&](bool own) {
         gui_begin(ctx.get());
-        if (own) gui_push_command(ctx.get(), -1, 96);
+        if (own) {
+            char* record = reinterpret_cast<char*>(gui_push_command(ctx.get(), -1, 96));
+            std::memset(record + sizeof(gui_BaseCommand), 0x5a, 96 - sizeof(gui_BaseCommand));
+        }
         for (const char* name : {"1", "2", "3"}) {
             ASSERT_TRUE(gui_begin_window_ex(ctx.get(), name, gui_rect(0, 0, 100, 100), bare));
             gui_label(ctx.get(), name);
@@ -184,7 +187,8 @@ TEST(GuiZOrder, WalkVisitsRootsBackToFrontAfterRecordsOfNoWindow) {
     frame(true);
     auto cmds = walk(ctx.get());
     ASSERT_FALSE(cmds.empty());
-    EXPECT_EQ(cmds[0]->type, -1);
+    EXPECT_EQ((std::array{cmds[0]->type, cmds[0]->base.size, (int)reinterpret_cast<unsigned char*>(cmds[0])[95]}),
+              (std::array{-1, 96, 0x5a}));
     EXPECT_EQ(texts(ctx.get()), (Texts{"inner", "3", "3", "2", "2", "1", "1"}));
     for (gui_Command* cmd : cmds) EXPECT_NE(cmd->type, GUI_COMMAND_JUMP);
     gui_begin(ctx.get());

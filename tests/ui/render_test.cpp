@@ -68,6 +68,7 @@ TEST_F(RendererTest, ReplaysRectsTextAndClipsInUnitsOverOpaqueBlack) {
                                              {20 * 61 + 19, black}, {8 * 61 + 6, blue},  {40 * 61 + 60, black}};
     for (auto [at, color] : pixels) EXPECT_EQ(s->pix[at], color) << at;
     ASSERT_EQ(other.drawn.size(), 1u);
+    EXPECT_EQ(other.drawn[0].text, "ab");
     EXPECT_EQ((std::array{other.drawn[0].x, other.drawn[0].y}), (std::array{3, 4}));
     EXPECT_EQ((std::array{s->cx, s->cy, s->cw, s->ch}), (std::array{6, 8, 10, 12})) << "every pixel touched";
     EXPECT_EQ((geo::Rect(0.25f, 0.25f, 1, 1) * 2.0f).integerBounds(), geo::Rect(0, 0, 3, 3));
