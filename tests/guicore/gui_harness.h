@@ -1,5 +1,7 @@
 #pragma once
-// A context with a fixed-width font, and helpers that drive whole frames.
+// A context whose font is 8 pixels a byte and 10 a line, and helpers that drive whole frames.
+#include <array>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,36 +11,72 @@
 
 namespace guitest {
 
-// Every byte is this wide and every line this tall, so text geometry is exact.
-inline constexpr int glyph_width = 8;
-inline constexpr int line_height = 10;
-
-// Windows with this option word have no chrome: the layout body is the
-// window rectangle shrunk by the padding.
+// Windows with this option word have no chrome: the layout body is the window shrunk by the padding.
 inline constexpr int bare = GUI_OPT_NOTITLE | GUI_OPT_NOFRAME | GUI_OPT_NORESIZE | GUI_OPT_NOSCROLL;
 
-std::unique_ptr<gui_Context> make_context();
+using Box = std::array<int, 4>;
+inline Box box(gui_Rect r) { return {r.x, r.y, r.w, r.h}; }
+
+inline std::unique_ptr<gui_Context> make_context() {
+    auto ctx = std::make_unique<gui_Context>();
+    gui_init(ctx.get());
+    ctx->text_width = [](gui_Font, const char* s, int len) { return 8 * (len < 0 ? (int)std::strlen(s) : len); };
+    ctx->text_height = [](gui_Font) { return 10; };
+    return ctx;
+}
 
 // All records a renderer would see, in walking order.
-std::vector<gui_Command *> walk(gui_Context *ctx);
+inline std::vector<gui_Command*> walk(gui_Context* ctx) {
+    std::vector<gui_Command*> out;
+    gui_Command* cmd = nullptr;
+    while (gui_next_command(ctx, &cmd)) out.push_back(cmd);
+    return out;
+}
 
-// The texts of the walked text records, in order.
-std::vector<std::string> texts(gui_Context *ctx);
+inline std::vector<std::string> texts(gui_Context* ctx) {
+    std::vector<std::string> out;
+    for (gui_Command* cmd : walk(ctx))
+        if (cmd->type == GUI_COMMAND_TEXT) out.emplace_back(cmd->text.str);
+    return out;
+}
 
-// The walked rect records of one colour.
-std::vector<gui_Rect> rects_of(gui_Context *ctx, gui_Color color);
+inline std::vector<Box> rects_of(gui_Context* ctx, gui_Color color) {
+    std::vector<Box> out;
+    for (gui_Command* cmd : walk(ctx))
+        if (cmd->type == GUI_COMMAND_RECT && !std::memcmp(&cmd->rect.color, &color, sizeof color))
+            out.push_back(box(cmd->rect.rect));
+    return out;
+}
 
-bool same_color(gui_Color a, gui_Color b);
+inline int icons_of(gui_Context* ctx, int id) {
+    int n = 0;
+    for (gui_Command* cmd : walk(ctx)) n += cmd->type == GUI_COMMAND_ICON && cmd->icon.id == id;
+    return n;
+}
 
-// One frame with one window "w" at (0, 0, 400, 400) with the given options,
-// whose contents `body` declares. Returns the window's container.
-gui_Container *run_frame(gui_Context *ctx, const std::function<void(gui_Context *)> &body, int opt = bare);
+// One frame with one window "w" whose contents `body` declares; returns its container.
+inline gui_Container* run_window(gui_Context* ctx, gui_Rect rect, int opt,
+                                 const std::function<void(gui_Context*)>& body) {
+    gui_Container* cnt = nullptr;
+    gui_begin(ctx);
+    if (gui_begin_window_ex(ctx, "w", rect, opt)) {
+        cnt = gui_get_current_container(ctx);
+        body(ctx);
+        gui_end_window(ctx);
+    }
+    gui_end(ctx);
+    return cnt;
+}
 
-// The same with the window's rectangle given.
-gui_Container *run_window(gui_Context *ctx, gui_Rect rect, int opt, const std::function<void(gui_Context *)> &body);
+inline gui_Container* run_frame(gui_Context* ctx, const std::function<void(gui_Context*)>& body, int opt = bare) {
+    return run_window(ctx, gui_rect(0, 0, 400, 400), opt, body);
+}
 
-// Moves the mouse and runs empty frames until the window under it is the
-// hover root, so that the next frame's controls can be hovered.
-void move_mouse(gui_Context *ctx, int x, int y, const std::function<void(gui_Context *)> &body);
+// Moves the mouse and runs two frames, so that the next frame's controls under it are hovered.
+inline void move_mouse(gui_Context* ctx, int x, int y, const std::function<void(gui_Context*)>& body) {
+    gui_input_mousemove(ctx, x, y);
+    run_frame(ctx, body);
+    run_frame(ctx, body);
+}
 
-} // namespace guitest
+}  // namespace guitest

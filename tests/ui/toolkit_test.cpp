@@ -1,17 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
+#include "ui/controls.h"
 #include "ui/widgets.h"
 #include "ui_harness.h"
 
 namespace {
-
-// A child that records the cell it was given and draws nothing.
-ChildUI recordCell(std::vector<gui_Rect>& cells) {
-    return [&cells](UIToolkit& t) { cells.push_back(t.peekNextLayout()); };
-}
 
 // The widths the row hands to the UI core, read back from the row's layout
 // record by its first cell (whose own column layout sits on top of it).
@@ -20,10 +15,8 @@ std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<float> sizes)
     ui.ctx->style->spacing = spacing;
     std::vector<int> widths;
     const ChildUI readRow = [&](UIToolkit& t) {
-        if (!widths.empty()) return;
-        const gui_Context& ctx = t.context();
-        const gui_Layout& row = ctx.layout_stack.items[ctx.layout_stack.idx - 2];
-        widths.assign(row.widths, row.widths + row.items);
+        const gui_Layout& row = t.context().layout_stack.items[t.context().layout_stack.idx - 2];
+        if (widths.empty()) widths.assign(row.widths, row.widths + row.items);
     };
     ui.frame([&](UIToolkit& t) {
         std::vector<UI::Cell> row;
@@ -33,11 +26,9 @@ std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<float> sizes)
     return widths;
 }
 
-bool sameRect(gui_Rect a, gui_Rect b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 }  // namespace
 
-TEST(ToolkitRow, WidthArithmetic) {
+TEST(Toolkit, RowWidthArithmetic) {
     // Shares divide what the fixed cells and the gaps leave, as weights.
     EXPECT_EQ(rowWidths(300, 8, {24.0f, 1.0f, 0.5f}), (std::vector<int>{24, 173, 86}));
     // 1.5 is one fixed unit, though all of it counts against the rest.
@@ -52,145 +43,124 @@ TEST(ToolkitRow, WidthArithmetic) {
     EXPECT_EQ(rowWidths(100, 4, {0.0f, 0.0f}), (std::vector<int>{1, 1}));
 }
 
-TEST(ToolkitRow, RowWidgetHeightDefaultsToFill) {
-    UIHarness ui(300, 100);
-    std::vector<gui_Rect> filled, fixed;
-    ui.frame([&](UIToolkit& t) {
-        t.column(-1, false,
-                 {{UI::Row{{recordCell(filled), 1.0f}}, 40.0f},
-                  {UI::Row(UI::Height(24), {{recordCell(fixed), 1.0f}}), 50.0f}});
-    });
-    ASSERT_EQ(filled.size() + fixed.size(), 2u);
-    EXPECT_EQ(filled[0].h, 40);
-    EXPECT_EQ(fixed[0].h, 24);
-}
-
-TEST(ToolkitColumn, HeightsWidthsAndBackground) {
-    UIHarness ui(300, 200);
-    ui.ctx->style->spacing = 8;
-    ui.ctx->style->colors[GUI_COLOR_PANELBG] = gui_color(1, 2, 3, 255);
-    std::vector<gui_Rect> cells;
-    ui.frame([&](UIToolkit& t) {
-        t.column(120, true,
-                 {{recordCell(cells), 1.0f}, {recordCell(cells), 24.0f}, {recordCell(cells), 0.5f},
-                  {recordCell(cells), 0.0f}});
-    });
-    // avail = 200 - 24 = 176; rest = 152; 1.0 -> 101, 0.5 -> 50; a zero share
-    // reaches the UI core as 0, its default height.
-    ASSERT_EQ(cells.size(), 4u);
-    EXPECT_EQ(cells[0].h, 101);
-    EXPECT_EQ(cells[1].h, 24);
-    EXPECT_EQ(cells[2].h, 50);
-    EXPECT_EQ(cells[3].h, ui.ctx->style->size.y + 2 * ui.ctx->style->padding);
-    EXPECT_EQ(cells[1].y, cells[0].y + 101 + 8);
-    for (const gui_Rect& cell : cells) EXPECT_EQ(cell.w, 120);
-
-    int backgrounds = 0;
-    gui_Command* cmd = nullptr;
-    while (gui_next_command(ui.ctx.get(), &cmd)) {
-        if (cmd->type == GUI_COMMAND_RECT && cmd->rect.color.r == 1) {
-            ++backgrounds;
-            EXPECT_TRUE(sameRect(cmd->rect.rect, gui_rect(0, 0, 300, 200)));
-        }
-    }
-    EXPECT_EQ(backgrounds, 1);
-}
-
-TEST(ToolkitLayout, EmptyRowsAndColumnsIssueNothing) {
+TEST(Toolkit, EmptyRowsAndPeeksLeaveTheLayoutAlone) {
     UIHarness ui;
     ui.frame([&](UIToolkit& t) {
         gui_Context& ctx = t.context();
-        const int commandBytes = ctx.command_list.idx;
-        const gui_Layout before = ctx.layout_stack.items[ctx.layout_stack.idx - 1];
+        const int commandBytes = ctx.command_list.idx, depth = ctx.layout_stack.idx;
+        const gui_Layout before = ctx.layout_stack.items[depth - 1];
         t.row(-1, {});
         t.column(-1, true, {});
-        EXPECT_EQ(ctx.command_list.idx, commandBytes);
-        EXPECT_EQ(std::memcmp(&before, &ctx.layout_stack.items[ctx.layout_stack.idx - 1], sizeof before), 0);
-    });
-}
-
-TEST(ToolkitLayout, PeekLeavesTheLayoutStackUntouched) {
-    UIHarness ui;
-    ui.frame([&](UIToolkit& t) {
-        gui_Context& ctx = t.context();
-        const int depth = ctx.layout_stack.idx;
-        const gui_Layout before = ctx.layout_stack.items[depth - 1];
         const gui_Rect peeked = t.peekNextLayout();
+        EXPECT_EQ(ctx.command_list.idx, commandBytes);
         EXPECT_EQ(ctx.layout_stack.idx, depth);
         EXPECT_EQ(std::memcmp(&before, &ctx.layout_stack.items[depth - 1], sizeof before), 0);
-        EXPECT_TRUE(sameRect(ctx.last_rect, peeked));
-        // The outline drawn by frame() does not take the cell either.
-        t.frame(Color::DARK);
-        EXPECT_TRUE(sameRect(gui_layout_next(&ctx), peeked));
+        EXPECT_EQ(box(ctx.last_rect), box(peeked));
+        t.frame(Color::DARK);  // the outline does not take the cell either
+        EXPECT_EQ(box(gui_layout_next(&ctx)), box(peeked));
     });
 }
 
-TEST(ToolkitLabel, AlignmentPlacesTheTextInItsCell) {
+TEST(Toolkit, LabelAlignmentPlacesTheTextInItsCell) {
     // "abcd" is 28 wide and 10 high in the fake font; the cell is 300 x 200.
     for (auto [alignment, x] : {std::pair{UIToolkit::alignLeft, 5}, std::pair{UIToolkit::alignCenter, 136},
                                 std::pair{UIToolkit::alignRight, 300 - 5 - 28}}) {
         UIHarness ui(300, 200);
         ui.frame([&, alignment = alignment](UIToolkit& t) { t.label("abcd", alignment); });
-        gui_Command* cmd = nullptr;
-        while (gui_next_command(ui.ctx.get(), &cmd) && cmd->type != GUI_COMMAND_TEXT) {
-        }
-        ASSERT_NE(cmd, nullptr);
-        EXPECT_EQ(cmd->text.pos.x, x) << "alignment " << alignment;
-        EXPECT_EQ(cmd->text.pos.y, 95);
+        auto texts = ui.commands(GUI_COMMAND_TEXT);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ((std::array{texts[0]->text.pos.x, texts[0]->text.pos.y}), (std::array{x, 95})) << alignment;
     }
 }
 
-TEST(ToolkitWindow, RootWindowAlwaysCoversTheDrawingArea) {
+TEST(Toolkit, RootWindowAlwaysCoversTheDrawingArea) {
     UIHarness ui(500, 350);
-    UIToolkit toolkit(ui.uic);
-    const auto frame = [&] {
-        gui_begin(ui.ctx.get());
-        toolkit.window("Root", [](UIToolkit&) {}, GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
-        gui_end(ui.ctx.get());
+    ui.frame([](UIToolkit&) {});
+    gui_get_container(ui.ctx.get(), "root")->rect = gui_rect(20, 30, 100, 100);
+    ui.frame([](UIToolkit&) {});
+    EXPECT_EQ(box(gui_get_container(ui.ctx.get(), "root")->rect), (std::array{20, 30, 500, 350}));
+}
+
+TEST(Controls, VerticalDragSweepsTheValueWithinItsRange) {
+    int notified = 0;
+    UIValue<float> value(0.0f, [&](float) { ++notified; });
+    const auto drag = [&](float dy, bool shift = false, bool down = true) {
+        UIToolkit::InputState in;
+        in.leftMouseDown = down;
+        in.mouseDelta = geo::Point{0, dy};
+        in.shiftDown = shift;
+        upDownDragInteraction(in, &value, geo::Rect());
+        return static_cast<float>(value);
     };
-    frame();
-    gui_Container* root = gui_get_container(ui.ctx.get(), "Root");
-    root->rect = gui_rect(20, 30, 100, 100);
-    frame();
-    EXPECT_TRUE(sameRect(root->rect, gui_rect(20, 30, 500, 350)));
+    EXPECT_FLOAT_EQ(drag(-75), 1.0f);
+    EXPECT_FLOAT_EQ(drag(-75), 1.0f);
+    EXPECT_EQ(notified, 2) << "told even when nothing changed";
+    value = 0.0f;
+    EXPECT_FLOAT_EQ(drag(-75, true), 0.375f);
+    EXPECT_FLOAT_EQ(drag(500), 0.0f);
+    EXPECT_FLOAT_EQ(drag(-75, false, false), 0.0f) << "released";
+    UIToolkit::InputState held;
+    held.leftMouseDown = true;
+    upDownDragInteraction(held, nullptr, geo::Rect());  // no value: nothing to do, and no crash
 }
 
-TEST(ToolkitDialog, IsCentredInFrontWithARuleUnderTheTitle) {
-    UIHarness ui(500, 350);
-    ui.ctx->style->colors[GUI_COLOR_BORDER] = gui_color(9, 8, 7, 255);
-    UIToolkit toolkit(ui.uic);
-    std::vector<gui_Rect> cells;
-    gui_begin(ui.ctx.get());
-    toolkit.window("Root", [](UIToolkit&) {}, GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
-    toolkit.dialog("Dialog", UI::Column{{recordCell(cells), 1.0f}}, 200, 100);
-    gui_end(ui.ctx.get());
+TEST(Controls, SpriteIndexIsClampedAndFollowsTheStripDirection) {
+    // A 3 x 2 sheet of 4 x 4 cels; cel (column c, row r) is coloured (c, r, 0).
+    SpriteSheet sheet{solidBitmap(12, 8), 4, 4};
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 2; ++r)
+            surfFill(sheet.image.get(), c * 4, r * 4, 4, 4, SPixel{(unsigned char)c, (unsigned char)r, 0, 255});
+    const auto drawn = [](const IndexedSprite& sprite, int index) {
+        Bitmap target(10, 10, 1.0f);
+        sprite.draw(target, index, 5, 5);
+        const SPixel p = surfGet(target.surfHandle(), 5, 5);
+        return std::array{p.r, p.g};
+    };
+    const IndexedSprite row{sheet, geo::Point{}, IndexedSprite::Row, 1, 2};
+    EXPECT_EQ(drawn(row, 1), (std::array<unsigned char, 2>{1, 1}));
+    EXPECT_EQ(drawn(row, -3), (std::array<unsigned char, 2>{0, 1}));
+    EXPECT_EQ(drawn(row, 7), (std::array<unsigned char, 2>{2, 1}));
+    const IndexedSprite column{sheet, geo::Point{}, IndexedSprite::Column, 2, 1};
+    EXPECT_EQ(drawn(column, 1), (std::array<unsigned char, 2>{2, 1}));
+    EXPECT_EQ(drawn(column, 9), (std::array<unsigned char, 2>{2, 1}));
+}
 
-    const gui_Container* dialog = gui_get_container(ui.ctx.get(), "Dialog");
-    EXPECT_TRUE(sameRect(dialog->rect, gui_rect(150, 125, 200, 100)));
-    EXPECT_GT(dialog->zindex, gui_get_container(ui.ctx.get(), "Root")->zindex);
-    EXPECT_EQ(cells.size(), 1u);
-
-    bool rule = false;
-    gui_Command* cmd = nullptr;
-    while (gui_next_command(ui.ctx.get(), &cmd)) {
-        rule |= cmd->type == GUI_COMMAND_RECT && cmd->rect.color.r == 9 &&
-                sameRect(cmd->rect.rect, gui_rect(dialog->body.x, dialog->body.y, dialog->body.w, 1));
+TEST(Controls, KnobTakesACelSizedCellAndDragsThroughItsFrames) {
+    UIHarness ui{100, 100};
+    SpriteSheet sheet{solidBitmap(44, 20), 4, 20};  // cel i is coloured (i, 0, 0)
+    for (int i = 0; i < 11; ++i) surfFill(sheet.image.get(), i * 4, 0, 4, 20, SPixel{(unsigned char)i, 0, 0, 255});
+    Bitmap target{100, 100, 1.0f};
+    IndexedSprite sprite{sheet, geo::Point{}, IndexedSprite::Row, 0, 10};
+    int value = 5, result = 0;
+    gui_Rect knob{};
+    const auto frame = [&] {
+        ui.render(target, [&](UIToolkit& t) {
+            result = gui_image_knob(&t.context(), sprite, &value);
+            knob = t.context().last_rect;
+        });
+        return surfGet(target.surfHandle(), knob.x, knob.y).r;
+    };
+    EXPECT_EQ(frame(), 5);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ((std::array{knob.w, knob.h}), (std::array{4, 20}));
+    EXPECT_EQ(surfGet(target.surfHandle(), knob.x + 3, knob.y + 19).r, 5);
+    EXPECT_EQ(surfGet(target.surfHandle(), knob.x + 4, knob.y).r, 0);
+    // Hover, press, then drag with the left button held; each row: dy, shift, start, expected.
+    const int drags[][4] = {{3, 0, 5, 2}, {3, 1, 5, 4}, {40, 0, 5, 0}, {-40, 0, 9, 10}};
+    for (auto [dy, shift, start, expected] : drags) {
+        value = start;
+        const int x = knob.x + 1, y = knob.y + 1;
+        gui_input_mousemove(ui.ctx.get(), x, y);
+        frame();
+        gui_input_mousedown(ui.ctx.get(), x, y, GUI_MOUSE_LEFT);
+        frame();
+        if (shift) gui_input_keydown(ui.ctx.get(), GUI_KEY_SHIFT);
+        gui_input_mousemove(ui.ctx.get(), x, y + dy);
+        EXPECT_EQ(frame(), expected) << dy;
+        EXPECT_EQ(value, expected);
+        EXPECT_EQ(result, GUI_RES_CHANGE);
+        gui_input_mouseup(ui.ctx.get(), x, y + dy, GUI_MOUSE_LEFT);
+        gui_input_keyup(ui.ctx.get(), GUI_KEY_SHIFT);
+        frame();
     }
-    EXPECT_TRUE(rule);
-}
-
-TEST(ToolkitButton, ButtonWidgetActsInTheFrameOfThePress) {
-    UIHarness ui(300, 200);
-    int presses = 0;
-    const UI::Button button("Go", [&presses] { ++presses; });
-    const auto describe = [&](UIToolkit& t) { button(t); };
-    ui.frame(describe);
-    gui_input_mousemove(ui.ctx.get(), 10, 10);
-    ui.frame(describe);
-    gui_input_mousedown(ui.ctx.get(), 10, 10, GUI_MOUSE_LEFT);
-    ui.frame(describe);
-    EXPECT_EQ(presses, 1);
-    gui_input_mouseup(ui.ctx.get(), 10, 10, GUI_MOUSE_LEFT);
-    ui.frame(describe);
-    EXPECT_EQ(presses, 1);
 }

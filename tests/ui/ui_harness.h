@@ -1,12 +1,38 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "fake_font.h"
 #include "guicore/guicore.h"
+#include "ui/font.h"
 #include "ui/rendering.h"
 #include "ui/toolkit.h"
+
+// A font of fixed-size cells: every character is `advance` units wide and a line
+// `lineHeight` high. Drawing fills the text's box in its colour and remembers the call.
+class FakeFont : public Font {
+public:
+    struct Drawn {
+        std::string text;
+        int x, y;
+    };
+    explicit FakeFont(int advance = 7, int lineHeight = 10) : _advance(advance), _lineHeight(lineHeight) {}
+    int textWidth(std::string_view text) override { return static_cast<int>(text.size()) * _advance; }
+    int textHeight() override { return _lineHeight; }
+    void drawTo(Bitmap& target, std::string_view text, int x, int y, Color color) override {
+        drawn.push_back({std::string(text), x, y});
+        const float s = target.backingScale();
+        surfFill(target.surfHandle(), static_cast<int>(x * s), static_cast<int>(y * s),
+                 static_cast<int>(textWidth(text) * s), static_cast<int>(_lineHeight * s), color);
+    }
+    std::vector<Drawn> drawn;
+
+private:
+    int _advance, _lineHeight;
+};
 
 // A delegate whose frame is whatever the test says.
 struct ScriptedDelegate : UIRendererDelegate {
@@ -16,20 +42,18 @@ struct ScriptedDelegate : UIRendererDelegate {
     }
 };
 
-inline std::shared_ptr<Surf> solidBitmap(int w, int h, SPixel color) {
+inline std::shared_ptr<Surf> solidBitmap(int w, int h, SPixel color = {255, 255, 255, 255}) {
     std::shared_ptr<Surf> bmp(surfBitmap(w, h), surfFree);
     surfClear(bmp.get(), color);
     return bmp;
 }
 
 inline UIIconSet whiteIcons(int size) {
-    const SPixel white{255, 255, 255, 255};
-    return UIIconSet(solidBitmap(size, size, white), solidBitmap(size, size, white), solidBitmap(size, size, white),
-                     solidBitmap(size, size, white));
+    return UIIconSet(solidBitmap(size, size), solidBitmap(size, size), solidBitmap(size, size),
+                     solidBitmap(size, size));
 }
 
-// A UI core context with the renderer's callbacks and a fake font, for
-// describing frames off screen.
+// A UI core context with the renderer's callbacks and a fake font, for describing frames off screen.
 struct UIHarness {
     std::unique_ptr<gui_Context> ctx = std::make_unique<gui_Context>();
     FakeFont font;
@@ -41,9 +65,8 @@ struct UIHarness {
         ctx->style->font = static_cast<Font*>(&font);
     }
 
-    // One frame, described only, whose content runs inside a root window
-    // without title, frame or padding: the first layout cell is exactly
-    // width x height.
+    // One frame, described only, whose content runs inside a root window without
+    // title, frame or padding: the first layout cell is exactly width x height.
     void frame(const std::function<void(UIToolkit&)>& content) {
         gui_begin(ctx.get());
         describeRoot(uic, content);
@@ -54,21 +77,31 @@ struct UIHarness {
     void render(Bitmap& target, const std::function<void(UIToolkit&)>& content) {
         ScriptedDelegate delegate;
         delegate.describe = [&](UIContext& c) { describeRoot(c, content); };
-        UIRenderer renderer(target, ctx.get(), whiteIcons(18), delegate);
-        renderer.render();
+        UIRenderer(target, ctx.get(), whiteIcons(18), delegate).render();
+    }
+
+    // The walked records of one type.
+    std::vector<gui_Command*> commands(int type) {
+        std::vector<gui_Command*> out;
+        gui_Command* cmd = nullptr;
+        while (gui_next_command(ctx.get(), &cmd))
+            if (cmd->type == type) out.push_back(cmd);
+        return out;
     }
 
 private:
     void describeRoot(UIContext& context, const std::function<void(UIToolkit&)>& content) {
         const int padding = ctx->style->padding;
         ctx->style->padding = 0;
-        UIToolkit toolkit(context);
-        toolkit.window("root",
-                       [&](UIToolkit& t) {
-                           ctx->style->padding = padding;
-                           content(t);
-                       },
-                       GUI_OPT_NOTITLE | GUI_OPT_NOFRAME | GUI_OPT_NOSCROLL | GUI_OPT_NORESIZE);
+        UIToolkit(context).window(
+            "root",
+            [&](UIToolkit& t) {
+                ctx->style->padding = padding;
+                content(t);
+            },
+            GUI_OPT_NOTITLE | GUI_OPT_NOFRAME | GUI_OPT_NOSCROLL | GUI_OPT_NORESIZE);
         ctx->style->padding = padding;
     }
 };
+
+inline std::array<int, 4> box(gui_Rect r) { return {r.x, r.y, r.w, r.h}; }
