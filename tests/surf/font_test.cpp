@@ -61,14 +61,8 @@ Surf* makeSheet(const std::vector<int>& widths, int left = 0) {
 
 // A 32-bit value in the alpha of seven pixels down from (x, y), between markers.
 void watermark(Surf* s, int x, int y, int value) {
-    const unsigned char a[7] = {170,
-                                (unsigned char)value,
-                                (unsigned char)(value >> 8),
-                                (unsigned char)(value >> 16),
-                                (unsigned char)(value >> 24),
-                                0,
-                                85};
-    for (int i = 0; i < 7; i++) s->pix[(y + i) * s->w + x].a = a[i];
+    const int a[7] = {170, value & 255, value >> 8 & 255, value >> 16 & 255, value >> 24 & 255, 0, 85};
+    for (int i = 0; i < 7; i++) s->pix[(y + i) * s->w + x].a = (unsigned char)a[i];
 }
 
 std::vector<int> widthsCycling(int n) {
@@ -137,19 +131,18 @@ TEST(BuiltinFont, HoldsTheCodePageSortedWithTheReplacementFromByte9D) {
     EXPECT_GT(line, 0);
     ASSERT_EQ(sfont->numGlyphs, 224);
     EXPECT_EQ(sfont->glyphs[31].code, '?');
+    // Five undefined bytes share U+FFFD, kept in sheet order: the last, 0x9D, gives it its cell.
     int replacements = 0;
-    for (int i = 0; i < 224; i++) {
-        if (i) EXPECT_LE(sfont->glyphs[i - 1].code, sfont->glyphs[i].code);
-        EXPECT_EQ(sfont->glyphs[i].h, line);
-        replacements += sfont->glyphs[i].code == 0xFFFD;
-    }
-    EXPECT_EQ(replacements, 5);
-    // Of the five undefined bytes the last in the sheet, 0x9D, gives U+FFFD its cell.
     const SurfGlyph* last = nullptr;
-    for (int i = 0; i < 224; i++)
-        if (sfont->glyphs[i].code == 0xFFFD &&
-            (!last || sfont->glyphs[i].y > last->y || (sfont->glyphs[i].y == last->y && sfont->glyphs[i].x > last->x)))
-            last = &sfont->glyphs[i];
+    for (int i = 0; i < 224; i++) {
+        const SurfGlyph& g = sfont->glyphs[i];
+        EXPECT_LE(i ? sfont->glyphs[i - 1].code : 0, g.code);
+        EXPECT_EQ(g.h, line);
+        if (g.code != 0xFFFD) continue;
+        EXPECT_TRUE(!last || g.y > last->y || (g.y == last->y && g.x > last->x)) << i;
+        last = &g, replacements++;
+    }
+    ASSERT_EQ(replacements, 5);
     Surf* viaBlit = surfBitmap(40, 30);
     surfBlitTint(viaBlit, sfont->bitmap, 1, 1, last->x, last->y, last->w, last->h, SPixel{255, 0, 0, 255});
     EXPECT_EQ(printed("\xEF\xBF\xBD"), std::string((const char*)viaBlit->pix, 40 * 30 * 4));

@@ -1,8 +1,6 @@
 #include "window_test.h"
 
 #include <GL/glx.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -74,11 +72,6 @@ Surf* WindowTest::open(int w, int h, const char* title, int flags) {
     return window;
 }
 
-void WindowTest::close(Surf* window) {
-    std::erase(_open, window);
-    surfFree(window);
-}
-
 bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames) {
     for (int frame = 0; frame < maxFrames; frame++) {
         surfUpdate(window);
@@ -87,14 +80,6 @@ bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& conditio
         usleep(2000);
     }
     return false;
-}
-
-void WindowTest::settle(Surf* window, int frames) {
-    for (int frame = 0; frame < frames; frame++) {
-        XSync(x, False);
-        usleep(3000);
-        surfUpdate(window);
-    }
 }
 
 XWindowAttributes WindowTest::attributes(Surf* window) {
@@ -116,37 +101,6 @@ unsigned long WindowTest::pixel(Surf* window, int px, int py) {
     unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
     return value;
-}
-
-bool WindowTest::showsPixel(Surf* window, int px, int py, unsigned long expected) {
-    return updateUntil(
-        window, [&] { return pixel(window, px, py) == expected; }, 100);
-}
-
-void WindowTest::key(KeySym sym, bool down) {
-    XTestFakeKeyEvent(x, XKeysymToKeycode(x, sym), down, CurrentTime);
-    XSync(x, False);
-}
-
-void WindowTest::tap(KeySym sym) {
-    key(sym, true);
-    key(sym, false);
-}
-
-void WindowTest::altReturn() {
-    key(XK_Alt_L, true);
-    tap(XK_Return);
-    key(XK_Alt_L, false);
-}
-
-void WindowTest::moveMouse(int rx, int ry) {
-    XTestFakeMotionEvent(x, DefaultScreen(x), rx, ry, CurrentTime);
-    XSync(x, False);
-}
-
-void WindowTest::button(int number, bool down) {
-    XTestFakeButtonEvent(x, (unsigned)number, down, CurrentTime);
-    XSync(x, False);
 }
 
 SPixel patternAt(int x, int y) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <functional>
 #include <string>
@@ -20,11 +22,14 @@ protected:
 
     // A window that is shown, mapped and has the keyboard focus, freed with the test.
     Surf* open(int w, int h, const char* title, int flags);
-    void close(Surf* window);
+    void close(Surf* window) { std::erase(_open, window), surfFree(window); }
     // Runs frames until the condition holds; false after maxFrames.
     bool updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames = 300);
     // Runs a few frames so that everything already sent has arrived.
-    void settle(Surf* window, int frames = 5);
+    void settle(Surf* window, int frames = 5) {
+        updateUntil(
+            window, [] { return false; }, frames);
+    }
 
     Window xwindow(Surf* window) const { return (Window)window->handle; }
     // The client area on screen.
@@ -34,13 +39,16 @@ protected:
     // The pixel of the client area, 0x00RRGGBB.
     unsigned long pixel(Surf* window, int x, int y);
     // Runs frames until the client area shows that pixel at (x, y).
-    bool showsPixel(Surf* window, int x, int y, unsigned long rgb);
+    bool showsPixel(Surf* window, int px, int py, unsigned long rgb) {
+        return updateUntil(
+            window, [&] { return pixel(window, px, py) == rgb; }, 100);
+    }
 
-    void key(KeySym sym, bool down);
-    void tap(KeySym sym);
-    void altReturn();  // switches borderless full screen
-    void moveMouse(int rootX, int rootY);
-    void button(int number, bool down);
+    void key(KeySym sym, bool down) { XTestFakeKeyEvent(x, XKeysymToKeycode(x, sym), down, CurrentTime), XSync(x, 0); }
+    void tap(KeySym sym) { key(sym, true), key(sym, false); }
+    void altReturn() { key(XK_Alt_L, true), tap(XK_Return), key(XK_Alt_L, false); }  // switches full screen
+    void moveMouse(int rx, int ry) { XTestFakeMotionEvent(x, DefaultScreen(x), rx, ry, CurrentTime), XSync(x, 0); }
+    void button(int number, bool down) { XTestFakeButtonEvent(x, (unsigned)number, down, CurrentTime), XSync(x, 0); }
 
     Display* x = nullptr;
 
