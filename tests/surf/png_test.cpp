@@ -177,14 +177,12 @@ TEST(PngFile, FilesAreReadWithATerminatorAndMissingOnesFail) {
     ASSERT_NE(bmp, nullptr);
     EXPECT_EQ(bmp->w, 13);
     surfFree(bmp);
-    EXPECT_EQ(surfLoadImage((kDir + "does_not_exist.png").c_str()), nullptr);
-
+    EXPECT_EQ(surfLoadImage((kDir + "missing.png").c_str()), nullptr);
     int length = -1;
     char* data = (char*)surfReadFile((kDir + "manifest.txt").c_str(), &length);
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ((size_t)length, readAll(kDir + "manifest.txt").size());
-    EXPECT_EQ(data[length], 0);
-    EXPECT_EQ(std::strncmp(data, "decode ", 7), 0);
+    const Bytes text = readAll(kDir + "manifest.txt");
+    EXPECT_EQ(std::string(data, length + 1), std::string(text.begin(), text.end()) + '\0');
     free(data);
     EXPECT_EQ(surfReadFile((kDir + "missing").c_str(), &length), nullptr);
     EXPECT_EQ(length, 0);
