@@ -48,6 +48,9 @@ protected:
 TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
     Surf* window = open(40, 30, "Scale two", SURF_RESIZE | SURF_MIN2X);
     EXPECT_STREQ(surfPresentation(window), indirectGLX() ? "XPutImage with MIT-SHM" : "OpenGL 3.3");
+    Surf* bitmap = surfBitmap(4, 4);
+    EXPECT_STREQ(surfPresentation(bitmap), "");
+    surfFree(bitmap);
     EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height}),
               std::vector({2, 80, 60}));
     drawPattern(window);
