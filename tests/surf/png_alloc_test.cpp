@@ -13,36 +13,27 @@
 #include "surf/surf.h"
 
 namespace {
-
 int allocationsLeft = -1;  // negative: never fail
-
-std::vector<unsigned char> readAll(const char* path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace
-
 void* surfAllocZeroed(size_t count, size_t size) {
-  if (allocationsLeft == 0) return nullptr;
-  if (allocationsLeft > 0) allocationsLeft--;
-  return calloc(count, size);
+    if (allocationsLeft == 0) return nullptr;
+    if (allocationsLeft > 0) allocationsLeft--;
+    return calloc(count, size);
 }
 
 TEST(PngOutOfMemory, EachFailedAllocationGivesNoBitmapAndEinval) {
-  std::vector<unsigned char> png = readAll(TEST_DATA_DIR "/png/grey8_13x7.png");
-  ASSERT_FALSE(png.empty());
-  // The record first, then the pixels.
-  for (int succeeding : {0, 1}) {
-    allocationsLeft = succeeding;
-    errno = 0;
-    EXPECT_EQ(surfLoadImageMem(png.data(), (int)png.size()), nullptr) << succeeding;
-    EXPECT_EQ(errno, EINVAL);
-  }
-  allocationsLeft = -1;
-  Surf* bmp = surfLoadImageMem(png.data(), (int)png.size());
-  ASSERT_NE(bmp, nullptr);
-  EXPECT_EQ(bmp->w, 13);
-  EXPECT_EQ(bmp->h, 7);
-  surfFree(bmp);
+    std::ifstream f(TEST_DATA_DIR "/png/grey8_13x7.png", std::ios::binary);
+    const std::vector<unsigned char> png{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    for (int succeeding : {0, 1}) {  // the record first, then the pixels
+        allocationsLeft = succeeding;
+        errno = 0;
+        EXPECT_EQ(surfLoadImageMem(png.data(), (int)png.size()), nullptr) << succeeding;
+        EXPECT_EQ(errno, EINVAL);
+    }
+    allocationsLeft = -1;
+    Surf* bmp = surfLoadImageMem(png.data(), (int)png.size());
+    ASSERT_NE(bmp, nullptr);
+    EXPECT_EQ(bmp->w * 100 + bmp->h, 13 * 100 + 7);
+    surfFree(bmp);
 }

@@ -1,82 +1,214 @@
-// What the window shows: the bitmap at its scale, centred, through the effect.
+// What the window shows and at what size: the bitmap at its scale, centred,
+// through the effect where OpenGL is there and plainly where it is not or
+// fails. The whole program also runs with indirect GLX, which offers no 3.3
+// context, so that every case covers the plain path too.
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
 #include <GL/gl.h>
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <stdlib.h>
+#include <unistd.h>
 
-#include <string>
+#include <cstring>
 
+#include "xvfb_server.h"
 
-class PresentTest : public WindowTest {};
+namespace {
 
-TEST_F(PresentTest, ResizableWindowShowsItsBitmapAtScaleOne) {
-  Surf* window = open(500, 350, "Scale one", SURF_RESIZE);
-  EXPECT_EQ(surfInternal(window)->scale, 1);
-  EXPECT_EQ(attributes(window).width, 500);
-  EXPECT_EQ(attributes(window).height, 350);
-  drawPattern(window);
-  ASSERT_TRUE(showsPixel(window, 499, 349, packed(patternAt(499, 349))));
-  expectScaledPattern(x, window);
+bool indirectGLX() {
+    const char* value = getenv("LIBGL_ALWAYS_INDIRECT");
+    return value && *value && std::string(value) != "0";
 }
 
-TEST_F(PresentTest, MinimumScaleTwoShowsEveryPixelAsATwoByTwoBlock) {
-  Surf* window = open(40, 30, "Scale two", SURF_RESIZE | SURF_MIN2X);
-  EXPECT_EQ(surfInternal(window)->scale, 2);
-  EXPECT_EQ(attributes(window).width, 80);
-  EXPECT_EQ(attributes(window).height, 60);
-  drawPattern(window);
-  ASSERT_TRUE(showsPixel(window, 79, 59, packed(patternAt(39, 29))));
-  expectScaledPattern(x, window);
+class PresentTest : public WindowTest {
+protected:
+    XSizeHints hints(Surf* window) {
+        XSizeHints h = {};
+        long supplied = 0;
+        XGetWMNormalHints(x, xwindow(window), &h, &supplied);
+        return h;
+    }
+    // What xrdb does: the resources live in a property of the root window.
+    void setResources(const char* text) {
+        Atom manager = XInternAtom(x, "RESOURCE_MANAGER", False);
+        if (text)
+            XChangeProperty(x, DefaultRootWindow(x), manager, XA_STRING, 8, PropModeReplace, (const unsigned char*)text,
+                            (int)strlen(text));
+        else
+            XDeleteProperty(x, DefaultRootWindow(x), manager);
+        XSync(x, False);
+    }
+    void TearDown() override {
+        setResources(nullptr);
+        WindowTest::TearDown();
+    }
+};
+
+TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
+    Surf* window = open(40, 30, "Scale two", SURF_RESIZE | SURF_MIN2X);
+    EXPECT_STREQ(surfPresentation(window), indirectGLX() ? "XPutImage with MIT-SHM" : "OpenGL 3.3");
+    Surf* bitmap = surfBitmap(4, 4);
+    EXPECT_STREQ(surfPresentation(bitmap), "");
+    surfFree(bitmap);
+    EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height}),
+              std::vector({2, 80, 60}));
+    drawPattern(window);
+    ASSERT_TRUE(showsPixel(window, 79, 59, packed(patternAt(39, 29))));
+    expectScaledPattern(x, window);
+    XSizeHints h = hints(window);  // the window manager keeps the client a multiple of the scale
+    EXPECT_EQ(
+        std::vector<long>({h.flags & (PResizeInc | PMinSize), h.width_inc, h.height_inc, h.min_width, h.min_height}),
+        std::vector<long>({PResizeInc | PMinSize, 2, 2, 32, 32}));
+    // An odd size (no window manager snaps it here) keeps the scale; the spare pixel stays outside.
+    XResizeWindow(x, xwindow(window), 301, 151);
+    ASSERT_TRUE(updateUntil(window, [&] { return window->w == 150; }));
+    EXPECT_EQ(window->h, 75);
+    EXPECT_EQ(surfInternal(window)->scale, 2);
+    close(window);
+
+    // The screen is 1280 x 1024: 320 x 240 fits three times into 960 x 768.
+    window = open(320, 240, "Largest scale", SURF_MIN2X);
+    EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height,
+                           hints(window).width_inc, hints(window).min_width, hints(window).min_height}),
+              std::vector({3, 960, 720, 3, 640, 480}));
+    // Made smaller, it fits twice and is centred, with black around it.
+    XResizeWindow(x, xwindow(window), 700, 500);
+    drawPattern(window);
+    ASSERT_TRUE(updateUntil(window, [&] { return surfInternal(window)->scale == 2; }));
+    EXPECT_EQ(hints(window).width_inc, 2);
+    EXPECT_EQ(window->w, 320);
+    const int* pos = surfInternal(window)->pos;
+    EXPECT_EQ(std::vector(pos, pos + 4), std::vector({30, 10, 670, 490}));
+    ASSERT_TRUE(showsPixel(window, 30, 10, packed(patternAt(0, 0))));
+    expectScaledPattern(x, window);
 }
 
-TEST_F(PresentTest, FixedSizeWindowTakesTheLargestScaleWithinThreeQuartersOfTheScreen) {
-  // The screen is 1280 x 1024: 320 x 240 fits three times into 960 x 768.
-  Surf* window = open(320, 240, "Largest scale", 0);
-  EXPECT_EQ(surfInternal(window)->scale, 3);
-  EXPECT_EQ(attributes(window).width, 960);
-  EXPECT_EQ(attributes(window).height, 720);
+TEST_F(PresentTest, XftDpiScalesTheClientAreaAndTheBitmapAndNonsenseMeansOne) {
+    setResources("Xft.antialias:\t1\nXft.dpi:\t144\n");
+    Surf* window = open(500, 350, "Scaled", SURF_RESIZE);
+    EXPECT_FLOAT_EQ(surfBackingScale(window), 1.5f);
+    EXPECT_EQ(std::vector({attributes(window).width, attributes(window).height, window->w, window->h}),
+              std::vector({750, 525, 750, 525}));
+    drawPattern(window);  // every pixel reaches the screen, unstretched
+    ASSERT_TRUE(showsPixel(window, 749, 524, packed(patternAt(749, 524))));
+    expectScaledPattern(x, window);
+    close(window);
 
-  // Made smaller, it fits twice and is centred, with black around it.
-  XResizeWindow(x, xwindow(window), 700, 500);
-  drawPattern(window);
-  ASSERT_TRUE(updateUntil(window, [&] { return surfInternal(window)->scale == 2; }));
-  EXPECT_EQ(window->w, 320);
-  const int* pos = surfInternal(window)->pos;
-  EXPECT_EQ(pos[0], 30);
-  EXPECT_EQ(pos[1], 10);
-  EXPECT_EQ(pos[2], 670);
-  EXPECT_EQ(pos[3], 490);
-  ASSERT_TRUE(showsPixel(window, 30, 10, packed(patternAt(0, 0))));
-  expectScaledPattern(x, window);
+    setResources("Xft.dpi: 120\n");  // fractions round to whole pixels
+    window = open(101, 51, "Odd", SURF_RESIZE);
+    EXPECT_FLOAT_EQ(surfBackingScale(window), 1.25f);
+    EXPECT_EQ(window->w * 1000 + window->h, 126 * 1000 + 64);
+    close(window);
+
+    for (const char* resources : {(const char*)nullptr, "Xft.dpi: 0\n", "Xft.dpi: lots\n", "Xft.dpi: -96\n"}) {
+        setResources(resources);
+        window = open(120, 90, "Plain", SURF_RESIZE);
+        EXPECT_FLOAT_EQ(surfBackingScale(window), 1.0f) << (resources ? resources : "none");
+        EXPECT_EQ(window->w, 120);
+        close(window);
+    }
 }
 
-TEST_F(PresentTest, EffectParametersAndOwnEffectChangeWhatIsShown) {
-  Surf* window = open(64, 48, "Effects", SURF_RESIZE);
-  if (!presentsWithGL(window)) GTEST_SKIP() << "effects need OpenGL";
-  drawPattern(window);
-  surfSetPostFX(window, 0, 0, 0, 0);  // no contrast left: mid grey
-  ASSERT_TRUE(updateUntil(window, [&] {
-    unsigned long p = pixel(window, 10, 10);
-    return (p & 0xFF) >= 127 && (p & 0xFF) <= 128 && (p >> 8 & 0xFF) == (p & 0xFF) && (p >> 16) == (p & 0xFF);
-  }));
+TEST_F(PresentTest, EffectsAndOwnDrawingChangeWhatIsShownOnlyThroughOpenGL) {
+    Surf* window = open(64, 48, "Effects", SURF_RESIZE | SURF_MIN2X);
+    if (!presentsWithGL(window)) {
+        EXPECT_EQ(surfBeginOpenGL(window), 0);
+        surfSetPostFX(window, 0, 0, 0, 0);
+        surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = vec4(1.0); }", -1);
+        drawPattern(window);
+        ASSERT_TRUE(showsPixel(window, 127, 95, packed(patternAt(63, 47))));
+        expectScaledPattern(x, window);
+        return;
+    }
+    // The caller's own drawing shows through transparent pixels, for one frame.
+    surfFill(window, 32, 0, 32, 48, SPixel{255, 0, 0, 255});
+    for (int attempt = 0; attempt < 100 && pixel(window, 10, 10) != 0x0000FF; attempt++) {
+        ASSERT_EQ(surfBeginOpenGL(window), 1);
+        glClearColor(0, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        surfUpdate(window);
+        XSync(x, False);
+    }
+    EXPECT_EQ(pixel(window, 10, 10), 0x0000FFu);
+    EXPECT_EQ(pixel(window, 100, 10), 0xFF0000u);
+    EXPECT_TRUE(showsPixel(window, 10, 10, 0));
 
-  surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = vec4(1.0, 0.0, 1.0, 1.0); }", -1);
-  EXPECT_TRUE(showsPixel(window, 5, 40, 0xFF00FF));
+    drawPattern(window);
+    surfSetPostFX(window, 0, 0, 0, 0);  // no contrast left: mid grey
+    ASSERT_TRUE(updateUntil(window, [&] {
+        unsigned long p = pixel(window, 10, 10);
+        return (p & 0xFF) >= 127 && (p & 0xFF) <= 128 && (p >> 8 & 0xFF) == (p & 0xFF) && (p >> 16) == (p & 0xFF);
+    }));
+    surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = vec4(1.0, 0.0, 1.0, 1.0); }", -1);
+    EXPECT_TRUE(showsPixel(window, 5, 40, 0xFF00FF));
 }
 
-TEST_F(PresentTest, CallersOwnDrawingShowsThroughTransparentPixels) {
-  Surf* window = open(64, 48, "Own drawing", SURF_RESIZE);
-  if (!presentsWithGL(window)) GTEST_SKIP() << "drawing of one's own needs OpenGL";
-  surfFill(window, 32, 0, 32, 48, rgb(255, 0, 0));  // the left half stays transparent
-  for (int attempt = 0; attempt < 100; attempt++) {
+TEST_F(PresentTest, EffectThatDoesNotCompileFallsBackAndAnUnchangedFrameFillsTheWindowOnce) {
+    Surf* window = open(64, 48, "Broken effect", SURF_RESIZE);
+    drawPattern(window);
+    if (!presentsWithGL(window)) GTEST_SKIP() << "needs OpenGL to begin with";
+    testing::internal::CaptureStderr();
+    surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
+    std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_NE(reported.find("shader compile error : "), std::string::npos) << reported;
+    EXPECT_NE(reported.find("undefinedThing"), std::string::npos) << reported;
+    EXPECT_FALSE(presentsWithGL(window));
+    const SurfFrameClock& clock = surfInternal(window)->clock;
+    unsigned presents = clock.presents;
+    surfUpdateUnchanged(window);
+    EXPECT_EQ(clock.presents, presents + 1) << "the window was left without the bitmap";
+    ASSERT_TRUE(showsPixel(window, 63, 47, packed(patternAt(63, 47))));
+    expectScaledPattern(x, window);
+    for (int i = 0; i < 3; i++) surfUpdateUnchanged(window);  // takes what the last present sent back
+    presents = clock.presents;
+    unsigned waits = clock.waits;
+    for (int i = 0; i < 10; i++) surfUpdateUnchanged(window);
+    EXPECT_EQ(clock.presents, presents) << "an unchanged bitmap was put into the window again";
+    EXPECT_EQ(clock.waits, waits + 10) << "an idle frame did not rest";
+}
+
+TEST_F(PresentTest, OpenGLFailingWhilePresentingFallsBackForTheRestOfTheRun) {
+    Surf* window = open(64, 48, "Failing present", SURF_RESIZE);
+    drawPattern(window);
+    if (!presentsWithGL(window)) GTEST_SKIP() << "needs OpenGL to begin with";
     ASSERT_EQ(surfBeginOpenGL(window), 1);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(0xFFFF);  // leaves an error behind, as a context gone bad would
+    testing::internal::CaptureStderr();
     surfUpdate(window);
-    XSync(x, False);
-    if (pixel(window, 10, 10) == 0x0000FF) break;
-  }
-  EXPECT_EQ(pixel(window, 10, 10), 0x0000FFu);
-  EXPECT_EQ(pixel(window, 50, 10), 0xFF0000u);
-  // Without it the next frame clears to black again.
-  EXPECT_TRUE(showsPixel(window, 10, 10, 0));
+    std::string reported = testing::internal::GetCapturedStderr();
+    EXPECT_NE(reported.find("got GL error 500 when doing present"), std::string::npos) << reported;
+    EXPECT_FALSE(presentsWithGL(window));
+    EXPECT_EQ(surfBeginOpenGL(window), 0);
+    ASSERT_TRUE(showsPixel(window, 0, 0, packed(patternAt(0, 0))));
+    expectScaledPattern(x, window);
 }
+
+// The server runs as another user and cannot attach our segment: BadAccess,
+// which must not end the process but leave plain XPutImage.
+TEST(PresentDeathTest, SharedMemoryTheServerRefusesLeavesPlainPutImage) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the server as another user";
+    EXPECT_EXIT(
+        {
+            setenv("LIBGL_ALWAYS_INDIRECT", "1", 1);
+            int status = 0;
+            {
+                XvfbServer server(true);  // stopped before the exit, or it would hold the test's pipe open
+                if (server.display().empty()) _exit(3);
+                Display* x = XOpenDisplay(nullptr);
+                Surf* window = surfWindow(40, 30, "Refused", SURF_RESIZE | SURF_MIN2X);
+                drawPattern(window);
+                for (int frame = 0; frame < 20; frame++) surfUpdate(window);
+                XSync(x, False);
+                if (std::string(surfPresentation(window)) != "XPutImage") status = 4;
+                expectScaledPattern(x, window);
+                if (testing::Test::HasFailure()) status = 5;
+                surfFree(window);
+                XCloseDisplay(x);
+            }
+            _exit(status);
+        },
+        testing::ExitedWithCode(0), "refused shared memory");
+}
+
+}  // namespace

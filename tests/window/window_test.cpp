@@ -1,15 +1,11 @@
 #include "window_test.h"
 
 #include <GL/glx.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <memory>
-#include <string>
 
 #include "xvfb_server.h"
 
@@ -17,38 +13,32 @@ namespace {
 
 // One X server and one settings folder for the whole test program.
 class XEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    _server = std::make_unique<XvfbServer>();
-    ASSERT_FALSE(_server->display().empty()) << "Xvfb did not start";
-    char folder[] = "/tmp/window_test_XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    _config = folder;
-    setenv("XDG_CONFIG_HOME", folder, 1);
-    keepGLDriverLoaded();
-  }
-  void TearDown() override {
-    _server.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(_config, ec);
-  }
+public:
+    void SetUp() override {
+        _server = std::make_unique<XvfbServer>();
+        ASSERT_FALSE(_server->display().empty()) << "Xvfb did not start";
+        char folder[] = "/tmp/window_test_XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        _config = folder;
+        setenv("XDG_CONFIG_HOME", folder, 1);
+        // Mesa unloads its driver with the last display connection that used it,
+        // and with it the static data that still points at the driver's one-time
+        // allocations, which LeakSanitizer would then report. A connection held
+        // to the end keeps the driver in place.
+        Display* driverHolder = XOpenDisplay(nullptr);
+        ASSERT_NE(driverHolder, nullptr);
+        int count = 0;
+        if (GLXFBConfig* configs = glXChooseFBConfig(driverHolder, DefaultScreen(driverHolder), nullptr, &count))
+            XFree(configs);
+    }
+    void TearDown() override {
+        _server.reset();
+        std::filesystem::remove_all(_config);
+    }
 
- private:
-  // Mesa unloads its driver with the last display connection that used it,
-  // and with it the static data that still points at the driver's one-time
-  // allocations, which LeakSanitizer would then report. A connection held to
-  // the end keeps the driver in place.
-  void keepGLDriverLoaded() {
-    _driverHolder = XOpenDisplay(nullptr);
-    ASSERT_NE(_driverHolder, nullptr);
-    int count = 0;
-    if (GLXFBConfig* configs = glXChooseFBConfig(_driverHolder, DefaultScreen(_driverHolder), nullptr, &count))
-      XFree(configs);
-  }
-
-  std::unique_ptr<XvfbServer> _server;
-  std::filesystem::path _config;
-  Display* _driverHolder = nullptr;
+private:
+    std::unique_ptr<XvfbServer> _server;
+    std::filesystem::path _config;
 };
 
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new XEnvironment);
@@ -56,166 +46,90 @@ testing::Environment* const environment = testing::AddGlobalTestEnvironment(new 
 }  // namespace
 
 void WindowTest::SetUp() {
-  // Every test starts without remembered placements.
-  std::error_code ec;
-  std::filesystem::remove_all(std::filesystem::path(getenv("XDG_CONFIG_HOME")) / "surf", ec);
-  x = XOpenDisplay(nullptr);
-  ASSERT_NE(x, nullptr);
-  int event, error, major, minor;
-  ASSERT_TRUE(XTestQueryExtension(x, &event, &error, &major, &minor));
-  moveMouse(1270, 1010);
+    // Every test starts without remembered placements.
+    std::filesystem::remove_all(std::filesystem::path(getenv("XDG_CONFIG_HOME")) / "surf");
+    x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    moveMouse(1270, 1010);
 }
 
 void WindowTest::TearDown() {
-  for (Surf* window : _open) surfFree(window);
-  _open.clear();
-  if (_other) XDestroyWindow(x, _other);
-  if (x) XCloseDisplay(x);
+    for (Surf* window : _open) surfFree(window);
+    _open.clear();
+    if (x) XCloseDisplay(x);
 }
 
 Surf* WindowTest::open(int w, int h, const char* title, int flags) {
-  Surf* window = surfWindow(w, h, title, flags);
-  _open.push_back(window);
-  bool ready = updateUntil(window, [&] {
-    Window focus;
-    int revert;
-    XGetInputFocus(x, &focus, &revert);
-    return focus == xwindow(window) && attributes(window).map_state == IsViewable;
-  });
-  EXPECT_TRUE(ready) << "the window was not shown with the focus";
-  settle(window);
-  return window;
-}
-
-void WindowTest::close(Surf* window) {
-  std::erase(_open, window);
-  surfFree(window);
+    Surf* window = surfWindow(w, h, title, flags);
+    _open.push_back(window);
+    EXPECT_TRUE(updateUntil(window, [&] {
+        Window focus;
+        int revert;
+        XGetInputFocus(x, &focus, &revert);
+        return focus == xwindow(window) && attributes(window).map_state == IsViewable;
+    })) << "the window was not shown with the focus";
+    settle(window);
+    return window;
 }
 
 bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames) {
-  for (int frame = 0; frame < maxFrames; frame++) {
-    surfUpdate(window);
-    XSync(x, False);
-    if (condition()) return true;
-    usleep(2000);
-  }
-  return false;
-}
-
-void WindowTest::settle(Surf* window, int frames) {
-  for (int frame = 0; frame < frames; frame++) {
-    XSync(x, False);
-    usleep(3000);
-    surfUpdate(window);
-  }
+    for (int frame = 0; frame < maxFrames; frame++) {
+        surfUpdate(window);
+        XSync(x, False);
+        if (condition()) return true;
+        usleep(2000);
+    }
+    return false;
 }
 
 XWindowAttributes WindowTest::attributes(Surf* window) {
-  XWindowAttributes a = {};
-  XGetWindowAttributes(x, xwindow(window), &a);
-  return a;
+    XWindowAttributes a = {};
+    XGetWindowAttributes(x, xwindow(window), &a);
+    return a;
 }
 
 XPoint WindowTest::rootPosition(Surf* window) {
-  int rx = 0, ry = 0;
-  Window child;
-  XTranslateCoordinates(x, xwindow(window), DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
-  return XPoint{(short)rx, (short)ry};
+    int rx = 0, ry = 0;
+    Window child;
+    XTranslateCoordinates(x, xwindow(window), DefaultRootWindow(x), 0, 0, &rx, &ry, &child);
+    return XPoint{(short)rx, (short)ry};
 }
 
 unsigned long WindowTest::pixel(Surf* window, int px, int py) {
-  XImage* image = XGetImage(x, xwindow(window), px, py, 1, 1, AllPlanes, ZPixmap);
-  if (!image) return ~0ul;
-  unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
-  XDestroyImage(image);
-  return value;
-}
-
-bool WindowTest::showsPixel(Surf* window, int px, int py, unsigned long expected) {
-  return updateUntil(window, [&] { return pixel(window, px, py) == expected; }, 100);
-}
-
-void WindowTest::key(KeySym sym, bool down) {
-  XTestFakeKeyEvent(x, XKeysymToKeycode(x, sym), down, CurrentTime);
-  XSync(x, False);
-}
-
-void WindowTest::tap(KeySym sym) {
-  key(sym, true);
-  key(sym, false);
-}
-
-void WindowTest::altReturn() {
-  key(XK_Alt_L, true);
-  tap(XK_Return);
-  key(XK_Alt_L, false);
-}
-
-void WindowTest::moveMouse(int rx, int ry) {
-  XTestFakeMotionEvent(x, DefaultScreen(x), rx, ry, CurrentTime);
-  XSync(x, False);
-}
-
-void WindowTest::button(int number, bool down) {
-  XTestFakeButtonEvent(x, (unsigned)number, down, CurrentTime);
-  XSync(x, False);
-}
-
-void WindowTest::requestClose(Surf* window) {
-  XEvent ev = {};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = xwindow(window);
-  ev.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = (long)XInternAtom(x, "WM_DELETE_WINDOW", False);
-  ev.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x, xwindow(window), False, NoEventMask, &ev);
-  XSync(x, False);
-}
-
-void WindowTest::focusElsewhere() {
-  if (!_other) {
-    _other = XCreateSimpleWindow(x, DefaultRootWindow(x), 1200, 980, 20, 20, 0, 0, 0);
-    XMapWindow(x, _other);
-    XWindowAttributes a = {};
-    for (int i = 0; i < 500 && a.map_state != IsViewable; i++) {
-      XGetWindowAttributes(x, _other, &a);
-      usleep(1000);
-    }
-  }
-  XSetInputFocus(x, _other, RevertToParent, CurrentTime);
-  XSync(x, False);
+    XImage* image = XGetImage(x, xwindow(window), px, py, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return ~0ul;
+    unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return value;
 }
 
 SPixel patternAt(int x, int y) {
-  return rgb((unsigned char)(x * 5), (unsigned char)(y * 3), (unsigned char)(x * 7 + y * 11));
+    return SPixel{(unsigned char)(x * 5), (unsigned char)(y * 3), (unsigned char)(x * 7 + y * 11), 255};
 }
 
 void drawPattern(Surf* bmp) {
-  for (int y = 0; y < bmp->h; y++)
-    for (int x = 0; x < bmp->w; x++) bmp->pix[y * bmp->w + x] = patternAt(x, y);
+    for (int y = 0; y < bmp->h; y++)
+        for (int x = 0; x < bmp->w; x++) bmp->pix[y * bmp->w + x] = patternAt(x, y);
 }
 
 void expectScaledPattern(Display* x, Surf* window) {
-  SurfInternal* win = surfInternal(window);
-  XWindowAttributes a;
-  XGetWindowAttributes(x, (Window)window->handle, &a);
-  XImage* image = XGetImage(x, (Window)window->handle, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes,
-                            ZPixmap);
-  ASSERT_NE(image, nullptr);
-  int wrong = 0;
-  for (int cy = 0; cy < a.height; cy++)
-    for (int cx = 0; cx < a.width; cx++) {
-      int bx = cx - win->pos[0], by = cy - win->pos[1];
-      bool inside = bx >= 0 && by >= 0 && bx < window->w * win->scale && by < window->h * win->scale;
-      unsigned long want = inside ? packed(patternAt(bx / win->scale, by / win->scale)) : 0;
-      unsigned long got = XGetPixel(image, cx, cy) & 0xFFFFFF;
-      if (got != want && wrong++ < 5) ADD_FAILURE() << "client pixel " << cx << "," << cy << ": " << std::hex << got
-                                                    << " instead of " << want;
-    }
-  XDestroyImage(image);
-  EXPECT_EQ(wrong, 0);
+    SurfInternal* win = surfInternal(window);
+    XWindowAttributes a;
+    XGetWindowAttributes(x, (Window)window->handle, &a);
+    XImage* image =
+        XGetImage(x, (Window)window->handle, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    int wrong = 0;
+    for (int cy = 0; cy < a.height; cy++)
+        for (int cx = 0; cx < a.width; cx++) {
+            int bx = cx - win->pos[0], by = cy - win->pos[1];
+            bool inside = bx >= 0 && by >= 0 && bx < window->w * win->scale && by < window->h * win->scale;
+            unsigned long want = inside ? packed(patternAt(bx / win->scale, by / win->scale)) : 0;
+            unsigned long got = XGetPixel(image, cx, cy) & 0xFFFFFF;
+            if (got != want && wrong++ < 5)
+                ADD_FAILURE() << "client pixel " << cx << "," << cy << ": " << std::hex << got << " instead of "
+                              << want;
+        }
+    XDestroyImage(image);
+    EXPECT_EQ(wrong, 0);
 }
-
-
-bool presentsWithGL(Surf* window) { return std::string(surfPresentation(window)) == "OpenGL 3.3"; }

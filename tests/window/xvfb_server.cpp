@@ -9,45 +9,46 @@
 #include <unistd.h>
 
 XvfbServer::XvfbServer(bool unprivileged) : _owner(getpid()) {
-  int fds[2];
-  if (pipe(fds) != 0) return;
-  _pid = fork();
-  if (_pid == 0) {
-    // The server goes with the test however the test ends, even killed at
-    // its timeout; the check covers a test that died before the signal was
-    // armed.
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (getppid() != _owner) _exit(127);
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    _pid = fork();
+    if (_pid == 0) {
+        // The server goes with the test however the test ends, even killed at
+        // its timeout; the check covers a test that died before the signal was
+        // armed.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != _owner) _exit(127);
+        close(fds[0]);
+        int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) dup2(devnull, STDERR_FILENO);
+        unsetenv("LD_PRELOAD");  // preloads meant for the tests, such as a sanitizer runtime
+        std::string fd = std::to_string(fds[1]);
+        if (unprivileged && geteuid() == 0)
+            execlp("setpriv", "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", "Xvfb",
+                   "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
+                   (char*)nullptr);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
+               (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    // Xvfb writes the display number it took once it accepts connections.
+    std::string number;
+    pollfd p = {fds[0], POLLIN, 0};
+    while (_pid > 0 && poll(&p, 1, 20000) > 0) {
+        char c;
+        if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+        number += c;
+    }
     close(fds[0]);
-    int devnull = open("/dev/null", O_WRONLY);
-    if (devnull >= 0) dup2(devnull, STDERR_FILENO);
-    unsetenv("LD_PRELOAD");  // preloads meant for the tests, such as a sanitizer runtime
-    std::string fd = std::to_string(fds[1]);
-    if (unprivileged && geteuid() == 0)
-      execlp("setpriv", "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", "Xvfb", "-displayfd",
-             fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset", (char*)nullptr);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-           (char*)nullptr);
-    _exit(127);
-  }
-  close(fds[1]);
-  // Xvfb writes the display number it took once it accepts connections.
-  std::string number;
-  pollfd p = {fds[0], POLLIN, 0};
-  while (_pid > 0 && poll(&p, 1, 20000) > 0) {
-    char c;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) return;
-  _display = ":" + number;
-  setenv("DISPLAY", _display.c_str(), 1);
+    if (number.empty()) return;
+    _display = ":" + number;
+    setenv("DISPLAY", _display.c_str(), 1);
 }
 
 XvfbServer::~XvfbServer() {
-  if (_pid <= 0 || getpid() != _owner) return;
-  kill(_pid, SIGTERM);
-  int status;
-  waitpid(_pid, &status, 0);
+    if (_pid <= 0 || getpid() != _owner) return;
+    kill(_pid, SIGTERM);
+    int status;
+    waitpid(_pid, &status, 0);
 }
