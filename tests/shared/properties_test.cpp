@@ -88,23 +88,11 @@ TEST(Properties, LookupsFallBackOnlyForMissingKeysAndReadIntsLikeAtoiClamped) {
     EXPECT_EQ(p.getString("K", "fallback"), "fallback");
     EXPECT_EQ(p.getInt("missing", -1), -1);
 
-    const std::vector<std::pair<std::string, int>> ints = {
-        {"42", 42},
-        {"-17 apples", -17},
-        {"+8", 8},
-        {"\\\n \t 12x", 12},
-        {"twelve", 0},
-        {"", 0},
-        {"-", 0},
-        {"0x1F", 0},
-        {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
-        {"2147483648", INT_MAX},
-        {"-2147483649", INT_MIN},
-        {"99999999999999999999999999999", INT_MAX},
-        {"-99999999999999999999999999999", INT_MIN},
-        {"-0000000000000000000000000000005", -5},
-    };
-    for (const auto& [value, expected] : ints)
-        EXPECT_EQ(Properties("n=" + value + "\n").getInt("n", -1), expected) << value;
+    // clang-format off
+    for (const auto& [value, expected] : {std::pair{"42", 42}, {"-17 apples", -17}, {"+8", 8}, {"\\\n \t 12x", 12},
+             {"twelve", 0}, {"", 0}, {"-", 0}, {"0x1F", 0}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
+             {"2147483648", INT_MAX}, {"-2147483649", INT_MIN}, {"99999999999999999999999999999", INT_MAX},
+             {"-99999999999999999999999999999", INT_MIN}, {"-0000000000000000000000000000005", -5}})
+        EXPECT_EQ(Properties(std::string("n=") + value + "\n").getInt("n", -1), expected) << value;
+    // clang-format on
 }
