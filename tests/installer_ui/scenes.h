@@ -35,9 +35,9 @@ public:
         gui_Rect clip;  // what of the window may show it
     };
 
-    // width x height units at `scale` pixels a unit, sized as the window layer sizes a window's bitmap.
-    explicit OffscreenWindow(UIRendererDelegate& delegate, int width = 500, int height = 350, float scale = 1.0f)
-        : _bitmap(int(std::lround(width * scale)), int(std::lround(height * scale)), scale),
+    // 500 x 350 units at `scale` pixels a unit, sized as the window layer sizes a window's bitmap.
+    OffscreenWindow(UIRendererDelegate& delegate, float scale)
+        : _bitmap(int(std::lround(500 * scale)), int(std::lround(350 * scale)), scale),
           _icons(EMBEDDED_ASSET(icon_close), EMBEDDED_ASSET(icon_check), EMBEDDED_ASSET(icon_collapsed),
                  EMBEDDED_ASSET(icon_expanded)),
           _delegate(delegate) {
@@ -47,7 +47,6 @@ public:
 
     // Describes, ends and replays one frame into the bitmap.
     void frame() { UIRenderer(_bitmap, _ctx.get(), _icons, _delegate).render(); }
-    gui_Context* context() { return _ctx.get(); }
     const Bitmap& bitmap() const { return _bitmap; }
 
     // The text commands of the last frame, in drawing order.
@@ -171,7 +170,7 @@ public:
         debugDialog.setFont(labelFont);
         view = std::make_unique<AppView>(props.getString("heading", ""), source());
         view->setCaching(caching);
-        window = std::make_unique<OffscreenWindow>(*view, 500, 350, scale);
+        window = std::make_unique<OffscreenWindow>(*view, scale);
         drive();
     }
     ~Staged() {
@@ -241,16 +240,14 @@ private:
                 embeddedPayload(), beforeChange};
     }
 
-    void check(bool ok, const char* what) {
+    static void check(bool ok, const char* what) {
         if (!ok) throw std::runtime_error(std::string("staging failed: ") + what);
     }
-    void startJob() {
+    void startJob(const char* message = nullptr) {
         window->click("Next");
         window->frame();
         window->click("Install");
-    }
-    void waitForMessage(std::string_view message) {
-        check(waitFor([&] { return view->installer().progress().message() == message; }), message.data());
+        if (message) check(waitFor([&] { return view->installer().progress().message() == message; }), message);
     }
 
     void drive() {
@@ -260,15 +257,13 @@ private:
                 window->click("Next");
                 break;
             case Scene::installCreating:
-                startJob();
+                startJob("Creating settings folder");
                 check(waitFor([&] { return _entered.load(); }), "job start");
-                waitForMessage("Creating settings folder");
                 break;
             case Scene::installSettingUp:
             case Scene::installUnpacking:
                 _hold.emplace();
-                startJob();
-                waitForMessage(_scene == Scene::installSettingUp ? "Setting up target folder" : "Unpacking plugin");
+                startJob(_scene == Scene::installSettingUp ? "Setting up target folder" : "Unpacking plugin");
                 break;
             case Scene::cancelling:
             case Scene::cancelled:
