@@ -5,10 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv)
-{
-    if (argc != 2)
-        return 2;
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
     Display* dpy = XOpenDisplay(nullptr);
     if (!dpy) {
         std::fprintf(stderr, "cannot open the display\n");
