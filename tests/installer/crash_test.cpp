@@ -1,17 +1,13 @@
 // A real installing process killed with SIGKILL at many points: once the next run has resolved what it left, the
 // folder holds the old bundle or the new one, never a mix, and nothing of ours.
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <set>
 
-#include "folder_state.h"
-#include "install.h"
-#include "install_transaction.h"
+#include "harness.h"
 
-using namespace ziptest;
 using namespace installtest;
 
 namespace {
@@ -20,25 +16,26 @@ namespace {
 Archive bundleOf(int folders) {
     Archive a{{folder("Velliphon.vst3/")}};
     for (int d = 0; d < folders; ++d) {
-        a.entries.push_back(folder("Velliphon.vst3/part" + std::to_string(d) + "/"));
+        const std::string part = "Velliphon.vst3/part" + std::to_string(d) + "/";
+        a.entries.push_back(folder(part));
         for (int f = 0; f < 25; ++f)
-            a.entries.push_back(file("Velliphon.vst3/part" + std::to_string(d) + "/file" + std::to_string(f) + ".bin",
+            a.entries.push_back(file(part + "file" + std::to_string(f) + ".bin",
                                      "new " + std::to_string(d * 1000 + f) + std::string(f * 37, 'n')));
     }
     return a;
 }
 
-// Installs in a child process that kills itself just before its `killAt`th change (0: never); returns the
-// number of changes made, or -1 once killed.
-long installKilledAt(const fs::path& target, const std::vector<unsigned char>& payload, long killAt) {
+// Installs in a child process that kills itself just before its `killAt`th change (0: never); returns the exit
+// status, or -1 once killed.
+int installKilledAt(const fs::path& target, const std::vector<unsigned char>& payload, long killAt) {
     const pid_t child = fork();
     if (child == 0) {
         long changes = 0;
-        Installer job("com.tarnwick.velliphon", {[&] { return target; }, payload,
-                                                 [&] {
-                                                     if (++changes == killAt) std::raise(SIGKILL);
-                                                     return std::error_code();
-                                                 }});
+        Installer job(kId, {[&] { return target; }, payload,
+                            [&] {
+                                if (++changes == killAt) std::raise(SIGKILL);
+                                return std::error_code();
+                            }});
         job.start();
         _exit(job.succeeded() ? 0 : 1);
     }
@@ -55,11 +52,8 @@ TEST(CrashSafety, AKilledInstallIsUndoneByTheNextRun) {
     const std::vector<unsigned char> bytes = build(bundleOf(8));
     writeOlderBundle(target, bundleOf(7));
     const FolderState oldState = stateOf(target);
-    long total = 0;  // counted in this process
-    Installer counting("com.tarnwick.velliphon",
-                       {[&] { return target; }, bytes, [&] { return ++total, std::error_code(); }});
-    counting.start();
-    ASSERT_TRUE(counting.succeeded());
+    long total = 0;
+    ASSERT_TRUE(runJob([&] { return target; }, bytes, [&](Installer&) { return ++total, std::error_code(); }).result);
     const FolderState newState = stateOf(target);
     ASSERT_GT(total, 8 * 25 * 2);
     std::set<long> killPoints = {1, 2, total - 1, total};
@@ -73,8 +67,7 @@ TEST(CrashSafety, AKilledInstallIsUndoneByTheNextRun) {
         ASSERT_EQ(installKilledAt(target, bytes, killAt), -1);
         // Every other time the next run finds the folder as the kill left it.
         if ((inspect = !inspect)) {
-            ASSERT_EQ(recoverInterruptedInstall(target, "com.tarnwick.velliphon", {}).outcome,
-                      InstallReport::installed);
+            ASSERT_EQ(recoverInterruptedInstall(target, kId, {}).outcome, InstallReport::installed);
             const FolderState recovered = stateOf(target);
             ASSERT_TRUE(recovered == oldState || recovered == newState);
             (recovered == oldState ? oldSeen : newSeen)++;

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <optional>
 #include <thread>
 
@@ -12,21 +11,19 @@
 #include "support/temp_dir.h"
 
 using namespace ziptest;
+namespace fs = std::filesystem;
 
 namespace {
 
 // Sets or clears an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : _name(name) {
-        if (const char* old = std::getenv(name)) _old = old;
+struct ScopedEnv {
+    ScopedEnv(const char* name, const char* value) : name(name) {
+        if (const char* was = std::getenv(name)) old = was;
         value ? setenv(name, value, 1) : unsetenv(name);
     }
-    ~ScopedEnv() { _old ? setenv(_name, _old->c_str(), 1) : unsetenv(_name); }
-
-private:
-    const char* _name;
-    std::optional<std::string> _old;
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
+    const char* name;
+    std::optional<std::string> old;
 };
 
 // The plug-in folder as the unprivileged user "nobody" sees it, asked in a child process that drops root first.
@@ -50,19 +47,17 @@ std::string vst3PathAsNobody(const char* home) {
 
 }  // namespace
 
-TEST(OsLinux, PluginFolderIsPerMachineForRootAndPerUserOtherwise) {
-    if (geteuid() != 0) GTEST_SKIP() << "the per-machine folder needs root";
-    EXPECT_EQ(os::getVST3InstallPath(), "/usr/local/lib/vst3");
-    EXPECT_EQ(vst3PathAsNobody("/home/someone"), "/home/someone/.vst3");
-    EXPECT_EQ(vst3PathAsNobody(nullptr), std::string(getpwnam("nobody")->pw_dir) + "/.vst3");
-}
-
-TEST(OsLinux, SettingsFolderFollowsAnAbsoluteXdgConfigHome) {
+TEST(OsLinux, PluginAndSettingsFolders) {
     ScopedEnv home("HOME", "/home/someone");
     for (const char* config : {"/elsewhere/config", "relative/config", "", static_cast<const char*>(nullptr)}) {
         ScopedEnv set("XDG_CONFIG_HOME", config);
         EXPECT_EQ(os::getUserSettingsPath(), config && *config == '/' ? config : "/home/someone/.config");
     }
+
+    if (geteuid() != 0) GTEST_SKIP() << "the per-machine folder needs root";
+    EXPECT_EQ(os::getVST3InstallPath(), "/usr/local/lib/vst3");
+    EXPECT_EQ(vst3PathAsNobody("/home/someone"), "/home/someone/.vst3");
+    EXPECT_EQ(vst3PathAsNobody(nullptr), std::string(getpwnam("nobody")->pw_dir) + "/.vst3");
 }
 
 TEST(OsLinux, OpenHandsTheArgumentToXdgOpenUntouched) {
@@ -70,18 +65,16 @@ TEST(OsLinux, OpenHandsTheArgumentToXdgOpenUntouched) {
     const std::string log = (bin / "log").string(), tricky = (bin / "a folder; $(touch pwned)").string();
     writeFile(bin / "xdg-open",
               "#!/bin/sh\nprintf '%s|' \"$#\" \"$1\" > '" + log + ".tmp'\n/bin/mv '" + log + ".tmp' '" + log + "'\n");
-    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    fs::permissions(bin / "xdg-open", fs::perms::owner_all);
     ScopedEnv path("PATH", bin.path().c_str());
     const auto handedOver = [&] {
-        for (int i = 0; i < 3000 && !std::filesystem::exists(log); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < 3000 && !fs::exists(log); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const std::string logged = readFile(log);
-        std::filesystem::remove(log);
-        return logged;
+        return fs::remove(log), logged;
     };
     os::openDirectory(tricky);
     EXPECT_EQ(handedOver(), "1|" + tricky + "|");
-    EXPECT_FALSE(std::filesystem::exists(bin / "pwned"));
+    EXPECT_FALSE(fs::exists(bin / "pwned"));
     os::openURL("https://example.invalid/?a=1&b=2");
     EXPECT_EQ(handedOver(), "1|https://example.invalid/?a=1&b=2|");
 

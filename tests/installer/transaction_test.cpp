@@ -1,38 +1,12 @@
 // All or nothing: whatever change fails and whenever Cancel comes, the folder ends as it was or, past the commit
 // point, with the new bundle in place.
-#include <gtest/gtest.h>
-
 #include <cerrno>
 
-#include "folder_state.h"
-#include "install.h"
-#include "install_transaction.h"
+#include "harness.h"
 
-using namespace ziptest;
 using namespace installtest;
 
 namespace {
-
-const std::string kId = "com.tarnwick.velliphon";
-
-struct JobEnd {
-    bool result;
-    bool cancelled;
-    std::string cause;
-};
-
-// Runs the job into `target`; `hook` sees every change before it happens.
-JobEnd install(const fs::path& target, const std::vector<unsigned char>& payload,
-               std::function<std::error_code(Installer&)> hook = {}) {
-    std::unique_ptr<Installer> job;
-    job = std::make_unique<Installer>(kId, InstallSource{[target] { return target; }, payload,
-                                                         [&] { return hook ? hook(*job) : std::error_code(); }});
-    testing::internal::CaptureStdout();
-    job->start();
-    const bool result = job->succeeded();
-    testing::internal::GetCapturedStdout();
-    return {result, job->cancelled(), job->cause()};
-}
 
 class AllOrNothing : public ::testing::Test {
 protected:
@@ -44,16 +18,15 @@ protected:
         // A complete install over the older bundle replaces its files, read-only module included, and keeps
         // the one the payload lacks.
         writeOlderBundle(target, bundle());
-        EXPECT_TRUE(install(target, bytes, [&](Installer&) { return ++changes, std::error_code(); }).result);
+        EXPECT_TRUE(install([&](Installer&) { return ++changes, std::error_code(); }).result);
         installed = stateOf(target);
         for (const Entry& e : payload.entries) EXPECT_EQ(installed.at(e.name).bytes, e.data) << e.name;
         EXPECT_EQ(installed.at("Velliphon.vst3/old-only.txt").bytes, "only in the old bundle");
     }
-
-    FolderState freshOldBundle() {
-        writeOlderBundle(target, bundle());
-        return stateOf(target);
+    JobEnd install(std::function<std::error_code(Installer&)> hook = {}) {
+        return runJob([this] { return target; }, bytes, hook);
     }
+    FolderState freshOldBundle() { return writeOlderBundle(target, bundle()), stateOf(target); }
 
     TempDir tmp;
     const fs::path target = tmp / "VST3";
@@ -73,7 +46,7 @@ TEST_F(AllOrNothing, AFailureOrCancelAtAnyChangeLeavesTheOldBundleExactly) {
             SCOPED_TRACE((cancel ? "cancel at change " : "failing change ") + std::to_string(at));
             const FolderState before = freshOldBundle();
             int seen = 0;
-            const JobEnd run = install(target, bytes, [&](Installer& job) {
+            const JobEnd run = install([&](Installer& job) {
                 if (++seen == at && cancel) job.cancel();
                 return seen == at && !cancel ? std::make_error_code(std::errc::io_error) : std::error_code();
             });
@@ -98,20 +71,16 @@ TEST_F(AllOrNothing, AFailureOrCancelAtAnyChangeLeavesTheOldBundleExactly) {
 
 TEST_F(AllOrNothing, ARollbackThatCannotFinishDeletesNothingAndSaysWhere) {
     const FolderState before = freshOldBundle();
-    const auto backupPresent = [&] {
-        for (const auto& e : fs::directory_iterator(target))
-            if (e.path().filename().string().starts_with("." + kId + ".old-")) return true;
-        return false;
-    };
     // Once the first old file is moved aside, every change fails: the new file cannot go in, and the old one
     // cannot come back.
-    const JobEnd run = install(target, bytes, [&](Installer&) {
-        return backupPresent() ? std::make_error_code(std::errc::permission_denied) : std::error_code();
+    const fs::path backup = target / ("." + kId + ".old-2");
+    const JobEnd run = install([&](Installer&) {
+        return fs::exists(backup) ? std::make_error_code(std::errc::permission_denied) : std::error_code();
     });
     EXPECT_FALSE(run.result);
     const std::string module = "Velliphon.vst3/Contents/moduleinfo.json";
     EXPECT_TRUE(run.cause.starts_with(module + ": access denied\n" + module + ": not restored (access denied); " +
-                                      "its previous version is " + (target / ("." + kId + ".old-2")).string()))
+                                      "its previous version is " + backup.string()))
         << run.cause;
     // The next run puts it back before anything else.
     EXPECT_EQ(recoverInterruptedInstall(target, kId, {}).outcome, InstallReport::installed);
@@ -119,7 +88,8 @@ TEST_F(AllOrNothing, ARollbackThatCannotFinishDeletesNothingAndSaysWhere) {
 }
 
 // A large entry is not one indivisible step: Cancel is looked at between its chunks and the rollback follows.
-TEST_F(AllOrNothing, CancelIsAskedBetweenTheChunksOfALargeEntry) {
+// Leftovers of a committed run are swept, another installer's are left alone.
+TEST_F(AllOrNothing, CancelIsAskedBetweenTheChunksOfALargeEntryAndLeftoversAreSwept) {
     Archive large = bundle();
     large.entries[4].data.resize(8 << 20);
     for (std::size_t i = 0; i < large.entries[4].data.size(); ++i)
@@ -130,19 +100,15 @@ TEST_F(AllOrNothing, CancelIsAskedBetweenTheChunksOfALargeEntry) {
     ASSERT_EQ(installPayload(target, "id", largeBytes, {}, {{}, [&] { return ++asked, false; }}).outcome,
               InstallReport::installed);
     EXPECT_GT(asked, 7 + 16);  // an entry's worth of checks, plus at least one per 512 KB of the module
-
     freshOldBundle();
     int left = asked / 2;  // well inside the module
     EXPECT_EQ(installPayload(target, "id", largeBytes, {}, {{}, [&] { return --left < 0; }}).outcome,
               InstallReport::cancelled);
     EXPECT_EQ(stateOf(target), before);
-}
 
-TEST_F(AllOrNothing, ACommittedRunsLeftoversAreSweptNotRestored) {
-    freshOldBundle();
     writeFile(target / ("." + kId + ".old-4"), "a module that was loaded");
     writeFile(target / ".com.example.other.old-4", "another installer's");
-    ASSERT_TRUE(install(target, bytes).result);
+    ASSERT_TRUE(install().result);
     EXPECT_FALSE(fs::exists(target / ("." + kId + ".old-4")));
     EXPECT_TRUE(fs::exists(target / ".com.example.other.old-4"));
 }

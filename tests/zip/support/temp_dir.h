@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <stdexcept>
 #include <string>
 
 namespace ziptest {
@@ -15,11 +14,8 @@ class TempDir {
 public:
     TempDir() {
         std::mt19937_64 random(std::random_device{}());
-        for (int attempt = 0; attempt < 100 && _path.empty(); ++attempt) {
-            const auto candidate = std::filesystem::temp_directory_path() / ("ziptest-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate)) _path = candidate;
-        }
-        if (_path.empty()) throw std::runtime_error("cannot make a temporary folder");
+        do _path = std::filesystem::temp_directory_path() / ("ziptest-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(_path));
     }
     ~TempDir() {
         std::error_code ignored;
