@@ -188,7 +188,8 @@ TEST(Scene, EverythingDrawnMatchesThePicture) {
 }
 
 TEST(Scene, StateFreshBitmapsAndReadsOutsideTheBitmap) {
-    Surf* b = surfBitmap(2, 2);
+    Surf* b = surfBitmap2(2, 2, 64);
+    EXPECT_EQ(std::string((const char*)(b + 1), 64), std::string(64, '\0'));  // the caller's extra bytes
     EXPECT_EQ(std::vector({b->cx, b->cy, b->cw, b->ch, b->blitMode}),
               std::vector({0, 0, -1, -1, (int)SURF_BLEND_ALPHA}));
     EXPECT_EQ(b->handle, nullptr);
