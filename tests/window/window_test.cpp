@@ -103,10 +103,6 @@ unsigned long WindowTest::pixel(Surf* window, int px, int py) {
     return value;
 }
 
-SPixel patternAt(int x, int y) {
-    return SPixel{(unsigned char)(x * 5), (unsigned char)(y * 3), (unsigned char)(x * 7 + y * 11), 255};
-}
-
 void drawPattern(Surf* bmp) {
     for (int y = 0; y < bmp->h; y++)
         for (int x = 0; x < bmp->w; x++) bmp->pix[y * bmp->w + x] = patternAt(x, y);
@@ -114,7 +110,7 @@ void drawPattern(Surf* bmp) {
 
 void expectScaledPattern(Display* x, Surf* window) {
     SurfInternal* win = surfInternal(window);
-    XWindowAttributes a;
+    XWindowAttributes a = {};
     XGetWindowAttributes(x, (Window)window->handle, &a);
     XImage* image =
         XGetImage(x, (Window)window->handle, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap);

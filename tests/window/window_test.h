@@ -32,13 +32,11 @@ protected:
     }
 
     Window xwindow(Surf* window) const { return (Window)window->handle; }
-    // The client area on screen.
     XWindowAttributes attributes(Surf* window);
     int rootX(Surf* window) { return rootPosition(window).x; }
     int rootY(Surf* window) { return rootPosition(window).y; }
     // The pixel of the client area, 0x00RRGGBB.
     unsigned long pixel(Surf* window, int x, int y);
-    // Runs frames until the client area shows that pixel at (x, y).
     bool showsPixel(Surf* window, int px, int py, unsigned long rgb) {
         return updateUntil(
             window, [&] { return pixel(window, px, py) == rgb; }, 100);
@@ -61,7 +59,7 @@ inline unsigned long packed(SPixel p) { return ((unsigned long)p.r << 16) | ((un
 inline bool presentsWithGL(Surf* window) { return std::string(surfPresentation(window)) == "OpenGL 3.3"; }
 
 // A bitmap pattern in which neighbouring pixels differ.
-SPixel patternAt(int x, int y);
+inline SPixel patternAt(int x, int y) { return surfRGB(x * 5, y * 3, x * 7 + y * 11); }
 void drawPattern(Surf* bmp);
 // Every client pixel must be the bitmap pixel under it at the window's scale,
 // or black outside the bitmap.
