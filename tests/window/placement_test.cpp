@@ -36,10 +36,10 @@ TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeft) {
   Surf* window = open(200, 150, "Remembered", SURF_RESIZE);
   EXPECT_EQ(rootX(window), 210);
   EXPECT_EQ(rootY(window), 160);
-  EXPECT_EQ(attributes(window).width, 300);
-  EXPECT_EQ(attributes(window).height, 220);
-  EXPECT_EQ(window->w, 300);
-  EXPECT_EQ(window->h, 220);
+  EXPECT_EQ(attributes(window).width, 200);
+  EXPECT_EQ(attributes(window).height, 150);
+  EXPECT_EQ(window->w, 200);
+  EXPECT_EQ(window->h, 150);
 
   Surf* fresh = open(200, 150, "Never seen", SURF_RESIZE);
   EXPECT_EQ(attributes(fresh).width, 200);
@@ -58,7 +58,7 @@ TEST_F(PlacementTest, WindowLeftInFullScreenReopensInFullScreen) {
 
   // Leaving full screen goes back to where it was before.
   altReturn();
-  ASSERT_TRUE(updateUntil(window, [&] { return window->w == 320; }));
+  ASSERT_TRUE(updateUntil(window, [&] { return window->w == 200; }));
   EXPECT_TRUE(updateUntil(window, [&] { return rootX(window) == 64 && rootY(window) == 48; }));
 }
 
@@ -107,9 +107,9 @@ TEST(PlacementText, MalformedAndImplausibleRecordsAreSkipped) {
 TEST_F(PlacementTest, PlacementNoMonitorShowsReopensCentredOnThePrimaryMonitor) {
   surfPlacementStore("Lost", SurfPlacement{{5000, 4000, 5300, 4220}, 0});
   Surf* window = open(200, 150, "Lost", SURF_RESIZE);
-  EXPECT_EQ(attributes(window).width, 300);
-  EXPECT_EQ(rootX(window), (1280 - 300) / 2);
-  EXPECT_EQ(rootY(window), (1024 - 220) / 2);
+  EXPECT_EQ(attributes(window).width, 200);
+  EXPECT_EQ(rootX(window), (1280 - 200) / 2);
+  EXPECT_EQ(rootY(window), (1024 - 150) / 2);
 }
 
 TEST_F(PlacementTest, DraggedWindowIsStoredOnceSettledNotOnEveryMove) {
@@ -152,4 +152,18 @@ TEST_F(PlacementTest, MoveNotYetSettledIsStoredWhenTheProgramExits) {
   ASSERT_TRUE(surfPlacementLoad("Exiting", &stored));
   EXPECT_EQ(stored.rect.left, 77);
   EXPECT_EQ(stored.rect.top, 66);
+}
+
+TEST_F(PlacementTest, StoredSizeFromAnotherScaleGivesWayToTheDefaultSize) {
+  // As left by runs at 1.5 and at 0.5 times the size: the place holds, the size does not.
+  for (SurfRect stored : {SurfRect{210, 160, 510, 385}, SurfRect{90, 70, 190, 145}}) {
+    surfPlacementStore("Rescaled", SurfPlacement{stored, 0});
+    Surf* window = open(200, 150, "Rescaled", SURF_RESIZE);
+    EXPECT_EQ(rootX(window), stored.left);
+    EXPECT_EQ(rootY(window), stored.top);
+    EXPECT_EQ(attributes(window).width, 200);
+    EXPECT_EQ(attributes(window).height, 150);
+    EXPECT_EQ(window->h, 150);
+    close(window);
+  }
 }

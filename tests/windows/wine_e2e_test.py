@@ -19,6 +19,7 @@ import filecmp
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -248,9 +249,22 @@ def full_screen_remembered(s, golden):
     s.wait_exit(process, "ending the restored window")
 
 
+# The normal rectangle of a window left at 96 dpi: less than 750 x 525 as it stands.
+STORED_AT_96 = (200, 150, 716, 539)
+
+
+def placement_at_96():
+    # A WINDOWPLACEMENT: length, flags, normal show state, no minimised or maximised point, the rectangle.
+    return struct.pack("<3I8i", 44, 0, 1, -1, -1, -1, -1, *STORED_AT_96).hex().upper()
+
+
+def normal_rect(value):
+    return struct.unpack("<4i", bytes.fromhex(value)[28:44])
+
+
 def high_density(s, golden):
-    # A window with no stored placement: it opens at the scaled default size.
-    s.wine("reg", "delete", "HKCU\\Software\\SURF", "/f")
+    # A placement stored at 96 dpi keeps its place at 144 dpi; the size is the scaled default.
+    s.wine("reg", "add", "HKCU\\Software\\SURF", "/v", TITLE, "/t", "REG_BINARY", "/d", placement_at_96(), "/f")
     s.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
     # Programs read the setting when they start: let the server write it out first.
     s.run(WINESERVER, "-w")
@@ -259,9 +273,17 @@ def high_density(s, golden):
     size = s.geometry(window)[2:]
     if size == (750, 525):
         s.wait_for_screen(window, os.path.join(golden, "start_scale150.png"), 20)
+    # The window records where it stands as it first shows.
+    end = time.monotonic() + 20
+    while placement_value(s) == placement_at_96() and time.monotonic() < end:
+        time.sleep(0.2)
+    value = placement_value(s)
+    recorded = normal_rect(value) if value and len(value) == 88 else None
     process.kill()
     s.wait_exit(process, "ending the high-density window")
     check(size == (750, 525), "at 144 dpi the window is %d x %d, not 750 x 525" % size)
+    check(recorded and recorded != STORED_AT_96, "the reopened window did not record its placement")
+    check(recorded[:2] == STORED_AT_96[:2], "reopened at %s, stored at %s" % (recorded[:2], STORED_AT_96[:2]))
 
 
 def main():
