@@ -14,6 +14,7 @@ import contextlib
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -114,14 +115,32 @@ def full_screen_remembered(s, golden):
         check(xs.until(lambda: geometry(w)[:2] == MOVED_TO, 10, 0.2), f"left full screen to {geometry(w)}")
 
 
+# The normal rectangle of a window left at 96 dpi: less than 750 x 525 as it stands.
+STORED_AT_96 = (200, 150, 716, 539)
+
+
+def placement_at_96():
+    # A WINDOWPLACEMENT: length, flags, normal show state, no minimised or maximised point, the rectangle.
+    return struct.pack("<3I8i", 44, 0, 1, -1, -1, -1, -1, *STORED_AT_96).hex().upper()
+
+
+def normal_rect(value):
+    return struct.unpack("<4i", bytes.fromhex(value)[28:44])
+
+
 def high_density(s, golden):
-    # A window with no stored placement: it opens at the scaled default size.
-    s.wine("reg", "delete", "HKCU\\Software\\SURF", "/f")
+    # A placement stored at 96 dpi keeps its place at 144 dpi; the size is the scaled default.
+    s.wine("reg", "add", "HKCU\\Software\\SURF", "/v", xs.TITLE, "/t", "REG_BINARY", "/d", placement_at_96(), "/f")
     s.system_dpi("144")
     with contextlib.closing(s.start(golden)) as w:
         size = geometry(w)[2:]
         check(size == (750, 525), "at 144 dpi the window is %d x %d, not 750 x 525" % size)
         w.expect("start_scale150")
+        # The window records where it stands as it first shows.
+        value = xs.until(lambda: (v := placement_value(s)) != placement_at_96() and len(v) == 88 and v, 20, 0.2)
+    check(value, "the reopened window did not record its placement")
+    recorded = normal_rect(value)
+    check(recorded[:2] == STORED_AT_96[:2], f"reopened at {recorded[:2]}, stored at {STORED_AT_96[:2]}")
 
 
 def main():

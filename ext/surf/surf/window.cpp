@@ -44,13 +44,19 @@ static void enterBorderless(Surf* bmp, SurfRect restoreTo) {
   surfPlatformSetBorderless(bmp, 1);
 }
 
+// A stored placement gives the window back its place and its full screen, not
+// its size: the store may come from another scale, and the window opens at the
+// caller's size at today's scale, as it was just made.
 static void applyStoredPlacement(Surf* bmp) {
   SurfPlacement stored;
   if (!surfPlacementLoad(surfInternal(bmp)->wtitle, &stored)) return;
+  SurfRect made = surfPlatformWindowRect(bmp);
+  SurfRect rect = {stored.rect.left, stored.rect.top, stored.rect.left + (made.right - made.left),
+                   stored.rect.top + (made.bottom - made.top)};
   if (stored.borderless)
-    enterBorderless(bmp, stored.rect);
+    enterBorderless(bmp, rect);
   else
-    surfPlatformSetWindowRect(bmp, stored.rect);
+    surfPlatformSetWindowRect(bmp, rect);
 }
 
 Surf* surfWindow(int w, int h, const char* title, int flags) {

@@ -32,6 +32,12 @@ void registerClass() {
 // The frame the style adds around a client rectangle.
 RECT frameOf(HWND hwnd) { return surfWin32Frame(hwnd, 0); }
 
+// The same rectangle may hold another client size where the window's DPI now
+// differs from the one it was sized for.
+void followDpiOfPlace(Surf* bmp) {
+  if (surfPlatformBackingScale(bmp) != surfInternal(bmp)->backingScale) surfWin32FollowDpi(bmp);
+}
+
 }  // namespace
 
 void surfPlatformOpen(Surf* bmp, int* screenW, int* screenH) {
@@ -73,8 +79,7 @@ void surfWin32RecreateWindow(Surf* bmp) {
   n.hwnd = fresh;
   bmp->handle = fresh;
   SetPropW(fresh, propertyName, bmp);
-  // The same rectangle may hold another client size where the new window's DPI differs.
-  if (surfPlatformBackingScale(bmp) != surfInternal(bmp)->backingScale) surfWin32FollowDpi(bmp);
+  followDpiOfPlace(bmp);
   if (IsWindowVisible(old)) ShowWindow(fresh, SW_SHOW);
   DestroyWindow(old);
 }
@@ -144,6 +149,7 @@ void surfPlatformSetWindowRect(Surf* bmp, SurfRect rect) {
   // A window not shown yet stays hidden until its first update.
   wp.showCmd = IsWindowVisible(hwnd) ? SW_SHOWNORMAL : SW_HIDE;
   SetWindowPlacement(hwnd, &wp);
+  followDpiOfPlace(bmp);
 }
 
 void surfPlatformSetBorderless(Surf* bmp, int borderless) {
