@@ -15,25 +15,12 @@ Record& push(gui_Context* ctx, int type, int extra = 0) {
     return *reinterpret_cast<Record*>(gui_push_command(ctx, type, static_cast<int>(sizeof(Record)) + extra));
 }
 
-void pushRect(gui_Context* ctx, gui_Rect r, SPixel c) {
-    auto& cmd = push<gui_RectCommand>(ctx, GUI_COMMAND_RECT);
-    cmd.rect = r;
-    cmd.color = Color(c);
-}
-
 void pushText(gui_Context* ctx, Font* font, const char* text, gui_Vec2 pos) {
     auto& cmd = push<gui_TextCommand>(ctx, GUI_COMMAND_TEXT, static_cast<int>(std::strlen(text)));
     cmd.font = font;
     cmd.pos = pos;
     cmd.color = Color(blue);
     std::memcpy(cmd.str, text, std::strlen(text) + 1);
-}
-
-void pushIcon(gui_Context* ctx, int id, gui_Rect r) {
-    auto& cmd = push<gui_IconCommand>(ctx, GUI_COMMAND_ICON);
-    cmd.rect = r;
-    cmd.id = id;
-    cmd.color = Color(red);
 }
 
 struct RendererTest : ::testing::Test {
@@ -45,95 +32,6 @@ struct RendererTest : ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(RendererTest, ReplaysRectsTextAndClipsInUnitsOverOpaqueBlack) {
-    Bitmap target(61, 41, 2.0f);
-    surfClear(target.surfHandle(), SPixel{10, 20, 30, 40});
-    surfClip(target.surfHandle(), 2, 2, 1, 1);
-    FakeFont other(1, 2);
-    UIContext seen{};
-    delegate.describe = [&](UIContext& c) {
-        seen = c;
-        pushRect(c.ctx, gui_rect(10, 10, 5, 5), red);
-        pushText(c.ctx, nullptr, "skipped", gui_vec2(0, 0));
-        pushText(c.ctx, &other, "ab", gui_vec2(3, 4));
-        push<gui_ClipCommand>(c.ctx, GUI_COMMAND_CLIP).rect = gui_rect(3, 4, 5, 6);
-    };
-    renderInto(target);
-    EXPECT_EQ(seen.ctx, ui.ctx.get());
-    EXPECT_EQ((std::array{seen.width, seen.height}), (std::array{30, 20})) << "the bitmap's size in units";
-    EXPECT_EQ(seen.backingScale, 2.0f);
-    const Surf* s = target.surfHandle();
-    const std::pair<int, SPixel> pixels[] = {{20 * 61 + 20, red},   {29 * 61 + 29, red}, {30 * 61 + 30, black},
-                                             {20 * 61 + 19, black}, {8 * 61 + 6, blue},  {40 * 61 + 60, black}};
-    for (auto [at, color] : pixels) EXPECT_EQ(s->pix[at], color) << at;
-    ASSERT_EQ(other.drawn.size(), 1u);
-    EXPECT_EQ(other.drawn[0].text, "ab");
-    EXPECT_EQ((std::array{other.drawn[0].x, other.drawn[0].y}), (std::array{3, 4}));
-    EXPECT_EQ((std::array{s->cx, s->cy, s->cw, s->ch}), (std::array{6, 8, 10, 12})) << "every pixel touched";
-    EXPECT_EQ((geo::Rect(0.25f, 0.25f, 1, 1) * 2.0f).integerBounds(), geo::Rect(0, 0, 3, 3));
-
-    Font* handle = &other;  // the UI core measures through the font, at most the string
-    EXPECT_EQ((std::array{ui.ctx->text_width(handle, "hello", -1), ui.ctx->text_width(handle, "hello", 2),
-                          ui.ctx->text_width(handle, "hello", 50), ui.ctx->text_height(handle)}),
-              (std::array{5, 2, 5, 2}));
-}
-
-// Edges used to fall between pixels at fractional scales, leaving gaps and overlaps.
-TEST_F(RendererTest, RectanglesLandOnWholePixelsAtFractionalScales) {
-    Bitmap target(30, 12, 1.5f);
-    delegate.describe = [&](UIContext& c) {
-        // Two boxes meeting at unit 3, and one-unit lines at odd and even units.
-        pushRect(c.ctx, gui_rect(0, 0, 3, 2), red);
-        pushRect(c.ctx, gui_rect(3, 0, 4, 2), blue);
-        pushRect(c.ctx, gui_rect(10, 4, 1, 1), red);
-        pushRect(c.ctx, gui_rect(13, 4, 1, 1), red);
-    };
-    renderInto(target);
-    const Surf* s = target.surfHandle();
-    // Unit 3 is pixel 4.5, which rounds to 5: the boxes meet there, no gap, no overlap.
-    EXPECT_EQ(surfGet(s, 4, 0), red);
-    EXPECT_EQ(surfGet(s, 5, 0), blue);
-    EXPECT_EQ(surfGet(s, 10, 2), blue);
-    EXPECT_EQ(surfGet(s, 11, 2), black);
-    EXPECT_EQ(surfGet(s, 5, 3), black);
-    for (const int left : {15, 20}) {  // each one-unit square is two pixels each way
-        int covered = 0;
-        for (int x = left - 1; x <= left + 3; ++x) covered += surfGet(s, x, 6) == red;
-        EXPECT_EQ(covered, 2) << left;
-    }
-}
-
-TEST_F(RendererTest, IconsAreChosenByIdCentredTintedAndScaledSmoothly) {
-    Bitmap target(100, 20, 1.0f);
-    // Sizes tell the four icons apart: the icon for id n is n pixels square.
-    UIIconSet icons(solidBitmap(1, 1), solidBitmap(2, 2), solidBitmap(3, 3), solidBitmap(4, 4));
-    delegate.describe = [&](UIContext& c) {
-        for (int id = GUI_ICON_CLOSE; id <= GUI_ICON_EXPANDED; ++id) pushIcon(c.ctx, id, gui_rect(id * 20, 0, 0, 0));
-        pushIcon(c.ctx, 0, gui_rect(0, 0, 10, 10));  // not icons: ignored
-        pushIcon(c.ctx, 99, gui_rect(0, 0, 10, 10));
-    };
-    renderInto(target, icons);
-    for (int id = 1; id <= 4; ++id) {  // centred in a zero-size cell: the icon starts at x - n / 2
-        const int left = id * 20 - id / 2;
-        EXPECT_EQ(surfGet(target.surfHandle(), left + id - 1, id - 1 - id / 2), red) << id;
-        EXPECT_EQ(surfGet(target.surfHandle(), left + id, 0), black) << id;
-    }
-    EXPECT_EQ(surfGet(target.surfHandle(), 5, 5), black);
-
-    // Left half white, right half transparent: scaled up, the edge fades instead of stepping.
-    Bitmap large(100, 100, 2.0f);
-    auto half = solidBitmap(4, 4, {0, 0, 0, 0});
-    surfFill(half.get(), 0, 0, 2, 4, {255, 255, 255, 255});
-    delegate.describe = [&](UIContext& c) { pushIcon(c.ctx, GUI_ICON_CHECK, gui_rect(10, 10, 8, 8)); };
-    renderInto(large, UIIconSet(half, half, half, half));
-    const Surf* s = large.surfHandle();  // units 12 to 16, pixels 24 to 32
-    EXPECT_EQ(surfGet(s, 24, 28), red);
-    EXPECT_EQ(surfGet(s, 23, 28), black);
-    EXPECT_EQ(surfGet(s, 31, 28), black);
-    const SPixel edge = surfGet(s, 28, 28);
-    EXPECT_TRUE(edge.r > 0 && edge.r < 255 && edge.g == 0) << "blended across the edge";
-}
 
 // A throwing drawer used to leak the generic draw commands after it.
 TEST_F(RendererTest, GenericDrawersRunOnceAndAreDestroyedEvenWhenOneThrows) {
@@ -198,16 +96,6 @@ TEST(Style, OverridesRestoreInTurnAndPalettesSetOnlyTheirRoles) {
     }
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(std::memcmp(&s, &original, sizeof s), 0);
-}
-
-TEST(Style, PaletteExtractionKeepsDistinctColoursInFirstAppearanceOrder) {
-    auto bmp = solidBitmap(2, 2);
-    const SPixel a{1, 2, 3, 4}, b{1, 2, 3, 5}, c{0, 9, 9, 9};
-    bmp->pix[0] = a, bmp->pix[1] = b, bmp->pix[2] = a, bmp->pix[3] = c;
-    std::vector<SPixel> colors;
-    for (const Color& color : extractColorsFromPalette(*bmp)) colors.push_back(color);
-    EXPECT_EQ(colors, (std::vector<SPixel>{a, b, c}));
-    EXPECT_TRUE(extractColorsFromPalette(Surf{}).empty());
 }
 
 TEST(FrameMemoryTest, OnlyAnIdenticalFrameIntoTheSameBitmapRepeats) {

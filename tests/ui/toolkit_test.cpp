@@ -43,44 +43,6 @@ TEST(Toolkit, RowWidthArithmetic) {
     EXPECT_EQ(rowWidths(100, 4, {0.0f, 0.0f}), (std::vector<int>{1, 1}));
 }
 
-TEST(Toolkit, EmptyRowsAndPeeksLeaveTheLayoutAlone) {
-    UIHarness ui;
-    ui.frame([&](UIToolkit& t) {
-        gui_Context& ctx = t.context();
-        const int commandBytes = ctx.command_list.idx, depth = ctx.layout_stack.idx;
-        const gui_Layout before = ctx.layout_stack.items[depth - 1];
-        t.row(-1, {});
-        t.column(-1, true, {});
-        const gui_Rect peeked = t.peekNextLayout();
-        EXPECT_EQ(ctx.command_list.idx, commandBytes);
-        EXPECT_EQ(ctx.layout_stack.idx, depth);
-        EXPECT_EQ(std::memcmp(&before, &ctx.layout_stack.items[depth - 1], sizeof before), 0);
-        EXPECT_EQ(box(ctx.last_rect), box(peeked));
-        t.frame(Color::DARK);  // the outline does not take the cell either
-        EXPECT_EQ(box(gui_layout_next(&ctx)), box(peeked));
-    });
-}
-
-TEST(Toolkit, LabelAlignmentPlacesTheTextInItsCell) {
-    // "abcd" is 28 wide and 10 high in the fake font; the cell is 300 x 200.
-    for (auto [alignment, x] : {std::pair{UIToolkit::alignLeft, 5}, std::pair{UIToolkit::alignCenter, 136},
-                                std::pair{UIToolkit::alignRight, 300 - 5 - 28}}) {
-        UIHarness ui(300, 200);
-        ui.frame([&, alignment = alignment](UIToolkit& t) { t.label("abcd", alignment); });
-        auto texts = ui.commands(GUI_COMMAND_TEXT);
-        ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ((std::array{texts[0]->text.pos.x, texts[0]->text.pos.y}), (std::array{x, 95})) << alignment;
-    }
-}
-
-TEST(Toolkit, RootWindowAlwaysCoversTheDrawingArea) {
-    UIHarness ui(500, 350);
-    ui.frame([](UIToolkit&) {});
-    gui_get_container(ui.ctx.get(), "root")->rect = gui_rect(20, 30, 100, 100);
-    ui.frame([](UIToolkit&) {});
-    EXPECT_EQ(box(gui_get_container(ui.ctx.get(), "root")->rect), (std::array{20, 30, 500, 350}));
-}
-
 TEST(Controls, VerticalDragSweepsTheValueWithinItsRange) {
     int notified = 0;
     UIValue<float> value(0.0f, [&](float) { ++notified; });
@@ -102,27 +64,6 @@ TEST(Controls, VerticalDragSweepsTheValueWithinItsRange) {
     UIToolkit::InputState held;
     held.leftMouseDown = true;
     upDownDragInteraction(held, nullptr, geo::Rect());  // no value: nothing to do, and no crash
-}
-
-TEST(Controls, SpriteIndexIsClampedAndFollowsTheStripDirection) {
-    // A 3 x 2 sheet of 4 x 4 cels; cel (column c, row r) is coloured (c, r, 0).
-    SpriteSheet sheet{solidBitmap(12, 8), 4, 4};
-    for (int c = 0; c < 3; ++c)
-        for (int r = 0; r < 2; ++r)
-            surfFill(sheet.image.get(), c * 4, r * 4, 4, 4, SPixel{(unsigned char)c, (unsigned char)r, 0, 255});
-    const auto drawn = [](const IndexedSprite& sprite, int index) {
-        Bitmap target(10, 10, 1.0f);
-        sprite.draw(target, index, 5, 5);
-        const SPixel p = surfGet(target.surfHandle(), 5, 5);
-        return std::array{p.r, p.g};
-    };
-    const IndexedSprite row{sheet, geo::Point{}, IndexedSprite::Row, 1, 2};
-    EXPECT_EQ(drawn(row, 1), (std::array<unsigned char, 2>{1, 1}));
-    EXPECT_EQ(drawn(row, -3), (std::array<unsigned char, 2>{0, 1}));
-    EXPECT_EQ(drawn(row, 7), (std::array<unsigned char, 2>{2, 1}));
-    const IndexedSprite column{sheet, geo::Point{}, IndexedSprite::Column, 2, 1};
-    EXPECT_EQ(drawn(column, 1), (std::array<unsigned char, 2>{2, 1}));
-    EXPECT_EQ(drawn(column, 9), (std::array<unsigned char, 2>{2, 1}));
 }
 
 TEST(Controls, KnobTakesACelSizedCellAndDragsThroughItsFrames) {

@@ -74,10 +74,11 @@ struct UIHarness {
     }
 
     // The same frame through the renderer, replayed into the target.
-    void render(Bitmap& target, const std::function<void(UIToolkit&)>& content) {
+    void render(Bitmap& target, const std::function<void(UIToolkit&)>& content,
+                const UIIconSet& icons = whiteIcons(18)) {
         ScriptedDelegate delegate;
         delegate.describe = [&](UIContext& c) { describeRoot(c, content); };
-        UIRenderer(target, ctx.get(), whiteIcons(18), delegate).render();
+        UIRenderer(target, ctx.get(), icons, delegate).render();
     }
 
     // The walked records of one type.
