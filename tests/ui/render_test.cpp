@@ -63,41 +63,6 @@ TEST_F(RendererTest, GenericDrawersRunOnceAndAreDestroyedEvenWhenOneThrows) {
     EXPECT_EQ(captured.use_count(), 1);
 }
 
-TEST(Style, OverridesRestoreInTurnAndPalettesSetOnlyTheirRoles) {
-    UIHarness ui;
-    gui_Style& s = *ui.ctx->style;
-    const gui_Style original = s;
-    auto font = std::make_shared<FakeFont>();
-    std::weak_ptr<FakeFont> watch = font;
-    {
-        UIStyle outer(ui.ctx.get());
-        outer.padding(0).spacing(2).font(font).baseSize(1, 2).indent(3).titleHeight(4).scrollbarSize(5).thumbSize(6);
-        outer.color(GUI_COLOR_TEXT, Color::DARK).color(GUI_COLOR_MAX, Color::DARK).color(-1, Color::DARK);
-        font.reset();
-        EXPECT_EQ((std::array{s.padding, s.spacing, s.size.x, s.size.y, s.indent, s.title_height, s.scrollbar_size,
-                              s.thumb_size}),
-                  (std::array{0, 2, 1, 2, 3, 4, 5, 6}));
-        EXPECT_EQ(s.font, static_cast<Font*>(watch.lock().get())) << "the override keeps its font alive";
-        const gui_Style afterOuter = s;
-        {
-            UIStyle inner(ui.ctx.get());
-            inner.palette(UIStyle::Palette{});
-            EXPECT_EQ(std::memcmp(&s, &afterOuter, sizeof s), 0);
-            UIStyle::Palette hoverOnly;
-            hoverOnly.buttonHover = Color::ACCENT;
-            inner.palette(hoverOnly).spacing(9);
-            gui_Style expected = afterOuter;
-            expected.colors[GUI_COLOR_BUTTONHOVER] = Color::ACCENT;
-            EXPECT_EQ(std::memcmp(s.colors, expected.colors, sizeof s.colors), 0);
-        }
-        EXPECT_EQ(std::memcmp(&s, &afterOuter, sizeof s), 0);
-        EXPECT_EQ(static_cast<const SPixel&>(Color(s.colors[GUI_COLOR_TEXT])), static_cast<const SPixel&>(Color::DARK));
-        s.indent = 99;  // changed directly while an override is open: lost when it ends
-    }
-    EXPECT_TRUE(watch.expired());
-    EXPECT_EQ(std::memcmp(&s, &original, sizeof s), 0);
-}
-
 TEST(FrameMemoryTest, OnlyAnIdenticalFrameIntoTheSameBitmapRepeats) {
     UIHarness ui{100, 50};
     Bitmap target{100, 50, 1.0f}, larger(120, 50, 1.0f);

@@ -98,10 +98,18 @@ TEST(UIScene, EveryCommandKindAndPaletteRoleMatchesThePicture) {
         gui_draw_rect(c, gui_rect(130, 150, 1, 1), Color(shade(11)));
         gui_draw_text(c, c->style->font, "clipped at the edge", -1, gui_vec2(160, 180), Color::DARK);
     };
-    UIStyle style(ui.ctx.get());
-    style.palette(everyRole());
-    gui_input_mousemove(ui.ctx.get(), 30, 65);  // over the button: the hover shows from the second frame
-    for (int i = 0; i < 3; ++i) ui.render(target, scene, icons);
+    const gui_Style original = *ui.ctx->style;
+    {
+        UIStyle style(ui.ctx.get());  // the only owner of its font
+        style.palette(everyRole()).font(std::make_shared<FakeFont>(6, 9)).spacing(3).scrollbarSize(7).thumbSize(5);
+        style.color(GUI_COLOR_MAX, Color::DARK).color(-1, Color::DARK);  // no such roles: ignored
+        gui_input_mousemove(ui.ctx.get(), 30, 65);  // over the button: the hover shows from the second frame
+        for (int i = 0; i < 3; ++i) ui.render(target, scene, icons);
+    }
+    EXPECT_EQ(std::memcmp(ui.ctx->style, &original, sizeof original), 0) << "overrides end with their scope";
+    // Boxes meeting at unit 123, pixel 184.5, used to leave a gap or overlap there.
+    EXPECT_EQ(surfGet(target.surfHandle(), 184, 226), shade(9));
+    EXPECT_EQ(surfGet(target.surfHandle(), 185, 226), shade(10));
 
     const std::string path = std::string(TEST_DATA_DIR) + "/scene.png";
     const Surf* actual = target.surfHandle();
