@@ -207,13 +207,8 @@ TEST(FrameMemoryTest, OnlyAnIdenticalFrameIntoTheSameBitmapRepeats) {
     }
 }
 
+// Beyond the scene's rows: rows without room, and rows of zero shares only.
 TEST(Toolkit, RowWidthArithmetic) {
-    // Shares divide what the fixed cells and the gaps leave, as weights.
-    EXPECT_EQ(rowWidths(300, 8, {24.0f, 1.0f, 0.5f}), (std::vector<int>{24, 173, 86}));
-    // 1.5 is one fixed unit, though all of it counts against the rest.
-    EXPECT_EQ(rowWidths(300, 8, {24.0f, 1.5f, 1.0f}), (std::vector<int>{24, 1, 258}));
-    // A zero share gets one unit, taken from the cells after it.
-    EXPECT_EQ(rowWidths(300, 8, {0.0f, 1.0f, 1.0f}), (std::vector<int>{1, 141, 141}));
     // No room at all: the first share gets one unit, which the others then lack.
     EXPECT_EQ(rowWidths(10, 8, {1.0f, 1.0f, 1.0f}), (std::vector<int>{1, 0, 0}));
     // Fixed cells keep their widths even when they fill the row.
@@ -261,10 +256,6 @@ TEST(Controls, KnobTakesACelSizedCellAndDragsThroughItsFrames) {
         return surfGet(target.surfHandle(), knob.x, knob.y).r;
     };
     EXPECT_EQ(frame(), 5);
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ((std::array{knob.w, knob.h}), (std::array{4, 20}));
-    EXPECT_EQ(surfGet(target.surfHandle(), knob.x + 3, knob.y + 19).r, 5);
-    EXPECT_EQ(surfGet(target.surfHandle(), knob.x + 4, knob.y).r, 0);
     // Hover, press, then drag with the left button held; each row: dy, shift, start, expected.
     const int drags[][4] = {{3, 0, 5, 2}, {3, 1, 5, 4}, {40, 0, 5, 0}, {-40, 0, 9, 10}};
     for (auto [dy, shift, start, expected] : drags) {
