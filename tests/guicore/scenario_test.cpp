@@ -24,6 +24,7 @@ struct Session {
     std::unique_ptr<gui_Context> ctx = make_context();
     std::map<std::string, gui_Rect> at;  // where each named control was last laid out
     std::ostringstream out;
+    std::string commands;  // of the last frame dumped
     char buf[8] = "";
     gui_Real slider = 50, flat = 7, number = 1;
     int check = 0, frames = 0;
@@ -171,26 +172,29 @@ struct Session {
         }
         out << "panel " << rect(panel->rect) << " scroll " << panel->scroll.y << "\n";
         for (const char* name : {"closed", "menu"}) out << name << " " << rect(at[name]) << "\n";
+        std::ostringstream list;  // written out only when it changed, to keep the file readable
         for (gui_Command* cmd : walk(ctx.get())) {
             switch (cmd->type) {
                 case GUI_COMMAND_CLIP:
-                    out << " clip " << rect(cmd->clip.rect) << "\n";
+                    list << " clip " << rect(cmd->clip.rect) << "\n";
                     break;
                 case GUI_COMMAND_RECT:
-                    out << " rect " << rect(cmd->rect.rect) << color(cmd->rect.color) << "\n";
+                    list << " rect " << rect(cmd->rect.rect) << color(cmd->rect.color) << "\n";
                     break;
                 case GUI_COMMAND_ICON:
-                    out << " icon " << cmd->icon.id << " " << rect(cmd->icon.rect) << color(cmd->icon.color) << "\n";
+                    list << " icon " << cmd->icon.id << " " << rect(cmd->icon.rect) << color(cmd->icon.color) << "\n";
                     break;
                 case GUI_COMMAND_TEXT:
-                    out << " text " << cmd->text.pos.x << " " << cmd->text.pos.y << color(cmd->text.color) << " '"
-                        << cmd->text.str << "'\n";
+                    list << " text " << cmd->text.pos.x << " " << cmd->text.pos.y << color(cmd->text.color) << " '"
+                         << cmd->text.str << "'\n";
                     break;
                 default:
-                    out << " type " << cmd->type << " size " << cmd->base.size << " last "
-                        << int(reinterpret_cast<unsigned char*>(cmd)[cmd->base.size - 1]) << "\n";
+                    list << " type " << cmd->type << " size " << cmd->base.size << " last "
+                         << int(reinterpret_cast<unsigned char*>(cmd)[cmd->base.size - 1]) << "\n";
             }
         }
+        out << (list.str() == commands ? " (commands as before)\n" : list.str());
+        commands = list.str();
     }
 
     // One line of the script: its input, then the frames it takes to show, the last of which is dumped.
