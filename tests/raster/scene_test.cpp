@@ -1,0 +1,220 @@
+// Scenes that exercise most of the canvas at once, each compared byte for
+// byte with its committed picture (canvas_probe.h says how to regenerate).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "canvas_probe.h"
+
+namespace {
+
+using raster::canvas;
+
+void stroke_line(canvas& c, std::vector<raster::xy> const& points, std::vector<float> const& dashes = {}) {
+    c.set_line_dash(dashes.data(), static_cast<int>(dashes.size()));
+    c.begin_path();
+    for (raster::xy p : points) c.line_to(p.x, p.y);
+    c.stroke();
+}
+
+void fill_gradient(canvas& c, std::vector<float> const& stops) {
+    for (size_t i = 0; i < stops.size(); ++i)
+        c.add_color_stop(raster::fill_style, stops[i], i % 2 == 0, 0.5f * (i == 1), i % 2, 1.0f - 0.2f * i);
+    c.fill_rectangle(2, 2, 36, 36);
+}
+
+TEST(Scene, PathsStrokesPaintsCompositingAndClips) {
+    canvas c(320, 280);
+    // Each cell is 40 x 40, eight to a row, clipped to itself, with the
+    // state saved around it and an empty path (the path outlives restore).
+    int cell = 0;
+    auto next = [&] {
+        if (cell > 0) c.restore();
+        c.save(), c.begin_path(), c.translate(40.0f * (cell % 8), 40.0f * (cell / 8)), ++cell;
+        c.rectangle(0, 0, 40, 40), c.clip(), c.begin_path(), c.set_color(raster::fill_style, 0.1f, 0.3f, 0.8f, 1);
+    };
+    float const turn = 1.5707964f;
+    // Points keep the transform of their time; transforms apply last first.
+    next(), c.move_to(2, 2), c.line_to(20, 2), c.scale(2, 2), c.line_to(7, 7), c.fill();
+    next(), c.translate(20, 10), c.rotate(turn), c.scale(2, 1), c.rectangle(0, 0, 6, 3), c.fill();
+    next(), c.transform(2, 0, 0.5f, 1, 3, 0), c.set_transform(1, 0, 0.5f, 1, 83, 3), c.rectangle(0, 0, 15, 10), c.fill();
+    // A first line_to starts a subpath, a second move_to replaces the first;
+    // close_path starts the next subpath at the first point.
+    next(), c.line_to(1, 1), c.line_to(1, 1), c.line_to(36, 1), c.line_to(36, 18), c.move_to(35, 39);
+    c.move_to(1, 20), c.line_to(20, 39), c.line_to(1, 39), c.fill();
+    next(), c.rectangle(1, 1, 15, 15), c.line_to(39, 1), c.line_to(39, 39), c.fill();
+    // Non-zero winding: a square wound back cancels the one it covers.
+    next(), c.rectangle(1, 1, 35, 35), c.move_to(6, 6), c.line_to(6, 30), c.line_to(30, 30), c.line_to(30, 6), c.fill();
+    next(), c.move_to(2, 35), c.quadratic_curve_to(10, 0, 17, 35), c.bezier_curve_to(20, 3, 37, 3, 37, 35), c.fill();
+    next(), c.move_to(20, 20), c.arc(20, 20, 17, 0, turn), c.arc(20, 20, 10, 0, turn, true), c.fill();
+    // -6 is 0.283 past a full turn: the sweep is 5.566 radians, not all.
+    next(), c.move_to(20, 20), c.arc(20, 20, 18, 1, -6), c.fill();
+    next(), c.move_to(2, 2), c.arc_to(37, 2, 37, 37, 15), c.line_to(37, 37), c.line_to(2, 37), c.fill();
+    next(), c.move_to(2, 2), c.save(), c.scale(0, 1), c.arc_to(37, 2, 37, 37, 10), c.restore();
+    c.line_to(2, 37), c.line_to(37, 37), c.fill();
+    // Restoring keeps the path but not the transform; hit tests sample it.
+    next(), c.save(), c.translate(20, 0), c.rectangle(0, 0, 15, 15), c.restore(), c.line_to(2, 35), c.fill();
+    c.set_color(raster::fill_style, 1, 0.5f, 0, 1);
+    for (int i = 0; i < 100; ++i) c.fill_rectangle(i % 10 * 4, i / 10 * 4, c.is_point_in_path(122.0f + i % 10 * 4, 42.0f + i / 10 * 4), 1);
+    // Caps; bevel, miter and round joins; a negative miter limit and line
+    // widths of zero and below are ignored; the spike's miter tip lies about
+    // 10.05 half widths out.
+    next(), c.set_line_width(5), c.set_line_width(0), c.set_line_width(-3), c.set_miter_limit(-1);
+    for (auto cap : {raster::butt, raster::square, raster::circle})
+        c.line_cap = cap, stroke_line(c, {{8, 8.0f + 12 * cap}, {32, 8.0f + 12 * cap}});
+    next(), c.set_line_width(4);
+    for (float j : {0, 1, 2})
+        c.line_join = raster::join_style(j), stroke_line(c, {{4, 6 + 11 * j}, {32 - 9 * j, 6 + 11 * j}, {32 - 9 * j, 38}});
+    next(), c.set_line_width(2), c.set_miter_limit(10.0f), stroke_line(c, {{4, 4}, {34, 4}, {4, 10}});
+    c.set_miter_limit(10.2f), stroke_line(c, {{4, 24}, {34, 24}, {4, 30}});
+    next(), c.set_line_width(2), c.stroke_rectangle(4, 4, 30, 20), c.stroke_rectangle(4, 30, 30, 0);
+    c.scale(0, 1), stroke_line(c, {{1, 1}, {30, 30}});
+    next(), c.set_linear_gradient(raster::stroke_style, 0, 0, 40, 40), c.set_line_width(3), c.line_cap = raster::circle;
+    c.add_color_stop(raster::stroke_style, 0, 1, 0, 0, 1), c.add_color_stop(raster::stroke_style, 1, 0, 1, 0, 1);
+    c.arc(20, 20, -1, 0, 3), c.arc(20, 20, 14, 0.5f, 5), c.stroke();
+    // Dash phases, a single entry and a pattern of odd length; patterns that
+    // draw solid lines; a closed rectangle that starts and ends inside one
+    // dash is mitred at its start like at any other corner.
+    next(), c.set_line_width(2);
+    float y = 0;
+    for (float offset : {0, 3, -4, -34}) c.line_dash_offset = offset, y += 5, stroke_line(c, {{1, y}, {39, y}}, {10, 5});
+    stroke_line(c, {{1, 24}, {39, 24}}, {6}), stroke_line(c, {{1, 30}, {39, 30}}, {3, 4, 5});
+    next(), c.set_line_width(2), stroke_line(c, {{1, 3}, {39, 3}}, {3, 4, 5, 3, 4, 5}), y = 3;
+    for (std::vector<float> solid : {std::vector<float>{}, {0, 0}, {4, -1}, {1e-9f, 1e-9f}})
+        y += 7, stroke_line(c, {{1, y}, {39, y}}, solid);
+    float const long_dash[] = {22, 8};
+    next(), c.set_line_width(4), c.set_line_dash(long_dash, 2), c.line_dash_offset = 11, c.rectangle(5, 5, 30, 30), c.stroke();
+    // Gradients in linear light; stops both at the middle split the shape and
+    // stops beyond 1 are ignored; an end circle touching the start circle from
+    // inside; degenerate gradients draw nothing.
+    next(), c.set_linear_gradient(raster::fill_style, 2, 0, 38, 0), fill_gradient(c, {0, 1});
+    next(), c.set_linear_gradient(raster::fill_style, 0, 0, 40, 10), fill_gradient(c, {0.5f, 0.5f, 1.5f});
+    next(), c.set_radial_gradient(raster::fill_style, 20, 20, 0, 20, 20, 18), fill_gradient(c, {0, 0.3f, 1});
+    next(), c.set_radial_gradient(raster::fill_style, 10, 20, 8, 20, 20, 18), fill_gradient(c, {0, 1});
+    next(), c.set_linear_gradient(raster::fill_style, 3, 3, 3, 3), fill_gradient(c, {0, 1});
+    c.set_radial_gradient(raster::fill_style, 4, 4, 2, 4, 4, 2), fill_gradient(c, {0, 1});
+    // Sharp and blurred shadows; global alpha (above 1 ignored).
+    next(), c.set_shadow_color(0, 0, 1, 1), c.shadow_offset_x = 3, c.shadow_offset_y = 4;
+    c.set_color(raster::fill_style, 1, 0, 0, 1), c.fill_rectangle(4, 4, 20, 20);
+    next(), c.set_shadow_color(0, 0, 0, 0.8f), c.set_shadow_blur(6), c.shadow_offset_x = 14, c.fill_rectangle(4, 12, 10, 14);
+    next(), c.set_global_alpha(0.25f), c.set_global_alpha(1.5f), c.fill_rectangle(2, 2, 36, 36);
+    // Patterns by each repetition, scaled three times; images mirrored by a
+    // negative width, and magnified.
+    unsigned char const checker[] = {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255};
+    next(), c.scale(3, 3);
+    for (auto repetition : {raster::repeat, raster::repeat_x, raster::repeat_y, raster::no_repeat}) {
+        c.save(), c.translate(6.5f * (repetition % 2), 6.5f * (repetition / 2));
+        c.set_pattern(raster::fill_style, checker, 2, 2, 8, repetition), c.fill_rectangle(0, 0, 6, 6), c.restore();
+    }
+    unsigned char image[4 * 4 * 4];
+    for (int i = 0; i < 64; ++i) image[i] = i % 4 == 3 ? 255 - i : static_cast<unsigned char>(i * 37);
+    next(), c.draw_image(image, 4, 4, 16, 30, 4, -20, 12), c.draw_image(image, 4, 4, 16, 4, 20, 4, 4);
+    // Clearing erases by the fill's alpha (a gradient's first colour) and
+    // ignores alpha, operation and shadow.
+    next(), c.fill_rectangle(0, 0, 40, 40), c.set_global_alpha(0.3f), c.global_composite_operation = raster::lighter;
+    c.set_shadow_color(1, 0, 0, 1), c.shadow_offset_x = 2, c.clear_rectangle(2, 2, 10, 36);
+    c.set_color(raster::fill_style, 0, 0, 0, 0.5f), c.clear_rectangle(14, 2, 10, 36);
+    c.set_linear_gradient(raster::fill_style, 0, 0, 40, 0);
+    c.add_color_stop(raster::fill_style, 0, 1, 1, 1, 0.7f), c.clear_rectangle(26, 2, 10, 36);
+    // Nested clips intersect; a round clip is soft at its edge; invalid or
+    // far coordinates draw nothing.
+    next(), c.rectangle(2, 2, 24, 24), c.clip(), c.begin_path(), c.rectangle(10.5f, 8.5f, 24, 24), c.clip();
+    c.fill_rectangle(0, 0, 40, 40);
+    next(), c.arc(20, 20, 15.3f, 0, 7), c.clip(), c.fill_rectangle(0, 0, 30, 40);
+    next(), c.fill_rectangle(2, 2, NAN, 5), c.fill_rectangle(2, 2, INFINITY, 5), c.fill_rectangle(1e30f, 1e30f, 5, 5);
+    c.move_to(1, 1), c.bezier_curve_to(NAN, 3, 9, 9, 12, 1), c.fill();
+    // Every composite operation, of a translucent red square over a
+    // translucent blue disc, inside the cell only.
+    for (auto operation : {raster::source_in, raster::source_copy, raster::source_out, raster::destination_in,
+                           raster::destination_atop, raster::lighter, raster::destination_over, raster::destination_out,
+                           raster::source_atop, raster::source_over, raster::exclusive_or}) {
+        next(), c.set_color(raster::fill_style, 0, 0.2f, 1, 0.7f), c.arc(16, 16, 13, 0, 7), c.fill();
+        c.global_composite_operation = operation;
+        c.set_color(raster::fill_style, 1, 0, 0, 0.6f), c.fill_rectangle(12, 12, 24, 24);
+    }
+    c.restore();
+    // Every byte value at each of the 16 dither thresholds survives put and
+    // get, neither of which applies the clip or the transform.
+    std::vector<unsigned char> strip(256 * 16 * 4);
+    for (size_t i = 0; i < strip.size(); ++i)
+        strip[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>((i / 16 % 64 * 4 + i / 4096) * (1 + 36 * (i % 4)));
+    c.rectangle(0, 0, 1, 1), c.clip(), c.scale(3, 3), c.put_image_data(strip.data(), 256, 16, 256 * 4, 8, 260);
+    unsigned char const half[8] = {0, 128, 0, 128, 255, 255, 255, 0};
+    c.put_image_data(half, 2, 1, 8, 270, 262), c.put_image_data(nullptr, 2, 2, 8, 270, 263);
+    // Colours are clamped.
+    c.set_transform(1, 0, 0, 1, 0, 0), c.set_color(raster::fill_style, 0.5f, 2, -1, 1), c.fill_rectangle(0.5f, 0, 0.5f, 1);
+    raster::canvas_probe::expect_picture(c, "shapes");
+}
+
+std::vector<unsigned char> font_file(std::string const& name) {
+    return raster_test::read_file(std::string(TEST_DATA_DIR) + "/" + name + ".ttf");
+}
+
+bool select(canvas& image, std::vector<unsigned char> const& font, float size) {
+    return image.set_font(font.data(), static_cast<int>(font.size()), size);
+}
+
+// The generated fonts (tests/raster/data, made by fuzz/raster/make_fonts.py)
+// have 1000 units per em and map "A" to a square (advance 640), "B" and the
+// euro sign to a ring of quadratics that starts and ends off the curve (660),
+// "C" and U+1F600 to a triangle (680), "D" to a composite of the square and
+// the triangle (1400) and the space to an empty glyph (300); glyph 0 is a box
+// with advance 600. Variants break or stretch each table in turn.
+TEST(Scene, TextByFontAlignmentBaselineAndWidth) {
+    canvas image(320, 370);
+    // Line breaks and tabs advance like spaces; invalid UTF-8 (a stray
+    // continuation, cut sequences, a bad lead byte) becomes U+FFFD, which
+    // like U+1F600 is not in the basic font: glyph 0.
+    char const* const all = "A\tB\nC\rD \200A\342A\342\202A\360\237\230\200\370\342\202";
+    char const* const rows[][2] = {
+        {"basic", all}, {"format_12", "ABCD \342\202\254\360\237\230\200"}, {"format_0", "AB\342\202\254"},
+        {"bad_cmap_offset", "AB"}, {"few_metrics", "ABCD"}, {"ranges", "ABCD \342\202\254"},
+        {"long_loca", "ABCD \342\202\254"}, {"uncompressed", "ABCD \342\202\254"}, {"point_matching", "D"},
+        {"backward_contours", "C"}, {"cut_outline", "CA"}, {"transforms", "\200D"}, {"self_reference", "\200D"},
+        {"huge_coordinates", "\200D"}, {"nested_squares", "D"}, {"fanned_composite", "D"}};
+    for (int i = 0; i < 16; ++i) {
+        // Each in its own box: some of the hostile fonts draw huge shapes.
+        float x = 4.0f + 158.0f * static_cast<float>(i / 8), y = 20.0f + 20.0f * static_cast<float>(i % 8);
+        image.save(), image.begin_path(), image.rectangle(x - 4, y - 18, 158, 20), image.clip();
+        EXPECT_TRUE(select(image, font_file(rows[i][0]), 15)) << rows[i][0];
+        image.fill_text(rows[i][1], x, y), image.restore();
+    }
+    // Fonts that cannot be used drop the previous one: nothing is drawn.
+    std::vector<unsigned char> basic = font_file("basic"), wrong_version = basic;
+    std::copy_n("OTTO", 4, wrong_version.begin());
+    for (char const* broken : {"", "header_only", "truncated", "no_os2", "empty_directory"}) {
+        EXPECT_TRUE(select(image, basic, 24));
+        EXPECT_FALSE(select(image, *broken ? font_file(broken) : wrong_version, 24)) << broken;
+        image.fill_text("A", 4, 200);
+    }
+    // Every alignment and baseline, and a maximum width, against a guide.
+    select(image, basic, 40), image.set_color(raster::fill_style, 0.8f, 0.2f, 0.1f, 1);
+    for (int i = 0; i < 8; ++i) {
+        float x = 30.0f + 38.0f * static_cast<float>(i);
+        image.fill_rectangle(x, 215, 1, 70), image.fill_rectangle(x - 10, 250, 20, 1);
+        image.text_align = raster::align_style(i < 3 ? (3 - i) % 3 : 0);
+        image.text_baseline = raster::baseline_style(std::max(i - 3, 0));
+        image.fill_text("A", x, 250, i == 3 ? 13.0f : 1e30f);
+    }
+    // A font whose line box is flat places every baseline on the alphabetic
+    // one; one without units draws nothing.
+    for (char const* name : {"flat_line_box", "zero_units"}) select(image, font_file(name), 30), image.fill_text("ABC", 4, 320);
+    // Strokes of outlines; a size alone keeps the font; the embedded font.
+    select(image, basic, 30), image.text_align = raster::leftward, image.text_baseline = raster::alphabetic;
+    image.set_line_width(2), image.stroke_text("ABD", 120, 320);
+    image.set_font(nullptr, 0, 16), image.fill_text("ABCD", 230, 320);
+    EXPECT_FLOAT_EQ(image.measure_text(all), 10100 * 0.016f);
+    select(image, raster_test::read_file(FONTS_DIR "/regular.ttf"), 15), image.fill_text("Installing: 42% (cancel?)", 4, 355);
+    // Restoring returns the saved state, the font included; unmatched
+    // restores are ignored.
+    image.save(), image.translate(-200, 0), image.set_color(raster::fill_style, 0, 1, 0, 1);
+    image.set_global_alpha(0.5f), image.global_composite_operation = raster::destination_out;
+    image.rectangle(0, 0, 2, 2), image.clip(), image.set_font(basic.data(), 3, 10);
+    image.restore(), image.restore(), image.fill_text("Saved", 240, 355);
+    raster::canvas_probe::expect_picture(image, "text");
+}
+
+}  // namespace
