@@ -1,10 +1,9 @@
-// Test access to the canvas's float image, read before quantisation, and the
-// comparison of whole pictures with committed references.
+// Test access to the canvas's float image, read before quantisation; whole
+// pictures compared with committed references; font files.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -20,31 +19,25 @@ namespace raster {
 struct canvas_probe {
     static float alpha(canvas const& image, int x, int y) { return image.bitmap[y * image.size_x + x].a; }
     static uint64_t outline_steps(canvas const& image) { return image.outline_steps; }
-    // Total coverage of the canvas (white on transparent).
     static double total_alpha(canvas const& image) {
         double sum = 0.0;
         for (int i = 0; i < image.size_x * image.size_y; ++i) sum += image.bitmap[i].a;
         return sum;
     }
-
-    // Compares the canvas, read out as 8-bit sRGB, byte for byte with
-    // data/<name>.png. After an intended change of the output, regenerate with
-    //   UPDATE_GOLDEN=1 build/default/tests/raster/raster_tests --gtest_filter='Scene*'
-    // and look at the pictures before committing. A mismatch leaves the
-    // picture it got in the working folder as <name>.actual.png.
+    // The canvas as 8-bit sRGB against data/<name>.png, byte for byte. After
+    // an intended change, run the tests with UPDATE_GOLDEN=1 and look at the
+    // pictures before committing; a mismatch is written to <name>.actual.png.
     static void expect_picture(canvas& image, std::string const& name) {
-        using bitmap_pointer = std::unique_ptr<Surf, void (*)(Surf*)>;
-        bitmap_pointer actual(surfBitmap(image.size_x, image.size_y), surfFree);
+        std::unique_ptr<Surf, void (*)(Surf*)> actual(surfBitmap(image.size_x, image.size_y), surfFree),
+            expected(nullptr, surfFree);
         image.get_image_data(&actual->pix->r, image.size_x, image.size_y, image.size_x * 4, 0, 0);
         std::string const path = std::string(TEST_DATA_DIR) + "/" + name + ".png";
-        if (std::getenv("UPDATE_GOLDEN")) {
-            ASSERT_EQ(surfSaveImage(path.c_str(), actual.get()), 1) << path;
-            return;
-        }
-        bitmap_pointer expected(surfLoadImage(path.c_str()), surfFree);
-        ASSERT_TRUE(expected) << "no picture at " << path;
+        ASSERT_TRUE(!std::getenv("UPDATE_GOLDEN") || surfSaveImage(path.c_str(), actual.get())) << path;
+        if (std::getenv("UPDATE_GOLDEN")) return;
+        expected.reset(surfLoadImage(path.c_str()));
         size_t const bytes = 4 * size_t(actual->w) * size_t(actual->h);
-        if (expected->w != actual->w || expected->h != actual->h || std::memcmp(expected->pix, actual->pix, bytes))
+        if (!expected || expected->w != actual->w || expected->h != actual->h ||
+            std::memcmp(expected->pix, actual->pix, bytes))
             surfSaveImage((name + ".actual.png").c_str(), actual.get()), ADD_FAILURE() << path << " differs";
     }
 };
@@ -56,6 +49,15 @@ namespace raster_test {
 inline std::vector<unsigned char> read_file(std::string const& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A small generated font in data/, made by fuzz/raster/make_fonts.py.
+inline std::vector<unsigned char> font_file(std::string const& name) {
+    return read_file(std::string(TEST_DATA_DIR) + "/" + name + ".ttf");
+}
+
+inline bool select(raster::canvas& image, std::vector<unsigned char> const& font, float size) {
+    return image.set_font(font.data(), static_cast<int>(font.size()), size);
 }
 
 }  // namespace raster_test
