@@ -55,13 +55,13 @@ TEST(Scene, ShapesAndText) {
     next(), c.save(), c.translate(20, 0), c.rectangle(0, 0, 15, 15), c.restore(), c.line_to(2, 35), c.fill();
     c.set_color(raster::fill_style, 1, 0.5f, 0, 1);
     for (int i = 0; i < 100; ++i) c.fill_rectangle(i % 10 * 4, i / 10 * 4, c.is_point_in_path(122.0f + i % 10 * 4, 42.0f + i / 10 * 4), 1);
-    next(), c.set_line_width(5), c.set_line_width(0), c.set_line_width(-3), c.set_miter_limit(-1);  // ignored
+    next(), c.set_line_width(5), c.set_line_width(0), c.set_line_width(-3);  // ignored
     for (auto cap : {raster::butt, raster::square, raster::circle}) c.line_cap = cap, stroke_line(c, 0, {}, {{8, 8.0f + 12 * cap}, {32, 8.0f + 12 * cap}});
     next(), c.set_line_width(4);
     for (float j : {0, 1, 2})
         c.line_join = raster::join_style(j), stroke_line(c, 0, {}, {{4, 6 + 11 * j}, {32 - 9 * j, 6 + 11 * j}, {32 - 9 * j, 38}});
     next(), c.set_line_width(2), c.set_miter_limit(10.0f), stroke_line(c, 0, {}, {{4, 4}, {34, 4}, {4, 10}});  // tip at 10.05
-    c.set_miter_limit(10.2f), stroke_line(c, 0, {}, {{4, 24}, {34, 24}, {4, 30}});
+    c.set_miter_limit(10.2f), c.set_miter_limit(-1), stroke_line(c, 0, {}, {{4, 24}, {34, 24}, {4, 30}});
     next(), c.set_line_width(2), c.stroke_rectangle(4, 4, 30, 20), c.stroke_rectangle(4, 30, 30, 0);
     c.scale(0, 1), stroke_line(c, 10, {});
     next(), c.set_linear_gradient(raster::stroke_style, 0, 0, 40, 40), c.set_line_width(3), c.line_cap = raster::circle;
