@@ -42,7 +42,8 @@ TEST(Scene, ShapesAndText) {
     // subpaths begun by line_to, move_to, close_path; non-zero winding.
     next(), c.move_to(2, 2), c.line_to(20, 2), c.scale(2, 2), c.line_to(7, 7), c.fill();
     next(), c.translate(20, 10), c.rotate(1.5707964f), c.scale(2, 1), c.rectangle(0, 0, 6, 3), c.fill();
-    next(), c.transform(2, 0, 0.5f, 1, 3, 0), c.set_transform(1, 0, 0.5f, 1, 83, 3), c.rectangle(0, 0, 15, 10), c.fill();
+    next(), c.transform(2, 0, 0.5f, 1, 3, 0), c.set_transform(1, 0, 0.5f, 1, 83, 3), c.rectangle(0, 0, 15, 10),
+        c.fill();
     next(), c.line_to(1, 1), c.line_to(1, 1), c.line_to(36, 1), c.line_to(36, 18), c.move_to(35, 39);
     c.move_to(1, 20), c.line_to(20, 39), c.line_to(1, 39), c.fill();
     next(), c.rectangle(1, 1, 15, 15), c.line_to(39, 1), c.line_to(39, 39), c.fill();
@@ -54,13 +55,17 @@ TEST(Scene, ShapesAndText) {
     // Restoring keeps the path but not the transform; hit tests mark it.
     next(), c.save(), c.translate(20, 0), c.rectangle(0, 0, 15, 15), c.restore(), c.line_to(2, 35), c.fill();
     c.set_color(raster::fill_style, 1, 0.5f, 0, 1);
-    for (int i = 0; i < 100; ++i) c.fill_rectangle(i % 10 * 4, i / 10 * 4, c.is_point_in_path(122.0f + i % 10 * 4, 42.0f + i / 10 * 4), 1);
+    for (int i = 0; i < 100; ++i)
+        c.fill_rectangle(i % 10 * 4, i / 10 * 4, c.is_point_in_path(122.0f + i % 10 * 4, 42.0f + i / 10 * 4), 1);
     next(), c.set_line_width(5), c.set_line_width(0), c.set_line_width(-3);  // ignored
-    for (auto cap : {raster::butt, raster::square, raster::circle}) c.line_cap = cap, stroke_line(c, 0, {}, {{8, 8.0f + 12 * cap}, {32, 8.0f + 12 * cap}});
+    for (auto cap : {raster::butt, raster::square, raster::circle})
+        c.line_cap = cap, stroke_line(c, 0, {}, {{8, 8.0f + 12 * cap}, {32, 8.0f + 12 * cap}});
     next(), c.set_line_width(4);
     for (float j : {0, 1, 2})
-        c.line_join = raster::join_style(j), stroke_line(c, 0, {}, {{4, 6 + 11 * j}, {32 - 9 * j, 6 + 11 * j}, {32 - 9 * j, 38}});
-    next(), c.set_line_width(2), c.set_miter_limit(10.0f), stroke_line(c, 0, {}, {{4, 4}, {34, 4}, {4, 10}});  // tip at 10.05
+        c.line_join = raster::join_style(j),
+        stroke_line(c, 0, {}, {{4, 6 + 11 * j}, {32 - 9 * j, 6 + 11 * j}, {32 - 9 * j, 38}});
+    next(), c.set_line_width(2), c.set_miter_limit(10.0f),
+        stroke_line(c, 0, {}, {{4, 4}, {34, 4}, {4, 10}});  // tip at 10.05
     c.set_miter_limit(10.2f), c.set_miter_limit(-1), stroke_line(c, 0, {}, {{4, 24}, {34, 24}, {4, 30}});
     next(), c.set_line_width(2), c.stroke_rectangle(4, 4, 30, 20), c.stroke_rectangle(4, 30, 30, 0);
     c.scale(0, 1), stroke_line(c, 10, {});
@@ -74,7 +79,8 @@ TEST(Scene, ShapesAndText) {
     for (float offset : {0, 3, -4, -34}) c.line_dash_offset = offset, stroke_line(c, y += 5, {10, 5});
     stroke_line(c, 25, {6}), stroke_line(c, 30, {3, 4, 5}), stroke_line(c, 35, {3, 4, 5, 3, 4, 5});
     next(), c.set_line_width(2), y = 1;
-    for (std::vector<float> solid : {std::vector<float>{}, {0, 0}, {4, -1}, {1e-9f, 1e-9f}}) stroke_line(c, y++ * 7, solid);
+    for (std::vector<float> solid : {std::vector<float>{}, {0, 0}, {4, -1}, {1e-9f, 1e-9f}})
+        stroke_line(c, y++ * 7, solid);
     stroke_line(c, 0, {1, 1}, {{-1001, 35}, {-100, 35}, {500, 35}});
     float const long_dash[] = {22, 8};
     next(), c.set_line_width(4), c.set_line_dash(long_dash, 2), c.line_dash_offset = 11;
@@ -88,7 +94,8 @@ TEST(Scene, ShapesAndText) {
     c.set_radial_gradient(raster::fill_style, 4, 4, 2, 4, 4, 2), fill_gradient(c, {0, 1});
     next(), c.set_shadow_color(0, 0, 1, 1), c.shadow_offset_x = 3, c.shadow_offset_y = 4;
     c.set_color(raster::fill_style, 1, 0, 0, 1), c.fill_rectangle(4, 4, 20, 20);
-    next(), c.set_shadow_color(0, 0, 0, 0.8f), c.set_shadow_blur(6), c.shadow_offset_x = 14, c.fill_rectangle(4, 12, 10, 14);
+    next(), c.set_shadow_color(0, 0, 0, 0.8f), c.set_shadow_blur(6), c.shadow_offset_x = 14,
+                                                                     c.fill_rectangle(4, 12, 10, 14);
     next(), c.set_global_alpha(0.25f), c.set_global_alpha(1.5f), c.fill_rectangle(2, 2, 36, 36);  // 1.5 ignored
     unsigned char const checker[] = {255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 255};
     next(), c.scale(3, 3);
@@ -103,7 +110,8 @@ TEST(Scene, ShapesAndText) {
     std::vector<unsigned char> stripes(1024 * 1024 * 4, 0);
     for (size_t i = 0; i < stripes.size(); ++i) stripes[i] = i / 4 % 64 >= 16 && i / 4 % 64 < 48 ? 255 : 0;
     next(), c.draw_image(stripes.data(), 1024, 1024, 1024 * 4, 4, 24, 8, 8), c.scale(1.0f / 128, 1.0f / 128);
-    c.set_pattern(raster::fill_style, stripes.data(), 1024, 1024, 1024 * 4, raster::repeat), c.fill_rectangle(0, 0, 4096, 2560);
+    c.set_pattern(raster::fill_style, stripes.data(), 1024, 1024, 1024 * 4, raster::repeat),
+        c.fill_rectangle(0, 0, 4096, 2560);
     // Clearing erases by the fill's alpha (a gradient's first colour) alone.
     next(), c.fill_rectangle(0, 0, 40, 40), c.set_global_alpha(0.3f), c.global_composite_operation = raster::lighter;
     c.set_shadow_color(1, 0, 0, 1), c.shadow_offset_x = 2, c.clear_rectangle(2, 2, 10, 36);
@@ -131,7 +139,8 @@ TEST(Scene, ShapesAndText) {
     c.rectangle(0, 0, 1, 1), c.clip(), c.scale(3, 3), c.put_image_data(strip.data(), 256, 16, 256 * 4, 8, 260);
     unsigned char const half[8] = {0, 128, 0, 128, 255, 255, 255, 0};
     c.put_image_data(half, 2, 1, 8, 270, 262), c.put_image_data(nullptr, 2, 2, 8, 270, 263);
-    c.set_transform(1, 0, 0, 1, 0, 0), c.set_color(raster::fill_style, 0.5f, 2, -1, 1), c.fill_rectangle(0.5f, 0, 0.5f, 1);
+    c.set_transform(1, 0, 0, 1, 0, 0), c.set_color(raster::fill_style, 0.5f, 2, -1, 1),
+        c.fill_rectangle(0.5f, 0, 0.5f, 1);
     canvas_probe::expect_picture(c, "shapes");
     // The generated fonts map "A" to a square, "B" and the euro sign to a
     // ring of quadratics starting off the curve, "C" and U+1F600 to a
@@ -140,9 +149,10 @@ TEST(Scene, ShapesAndText) {
     // Line breaks and tabs advance like spaces; invalid UTF-8 (a stray
     // continuation, cut sequences, a bad lead byte) becomes U+FFFD: glyph 0.
     char const* const all = "A\tB\nC\rD \200A\342A\342\202A\360\237\230\200\370\342\202";
-    char const* const fonts[] = {"basic", "format_12", "format_0", "bad_cmap_offset", "few_metrics", "ranges",
-                                 "long_loca", "uncompressed", "point_matching", "backward_contours", "cut_outline",
-                                 "transforms", "self_reference", "huge_coordinates", "nested_squares", "fanned_composite"};
+    char const* const fonts[] = {
+        "basic",          "format_12",        "format_0",       "bad_cmap_offset",   "few_metrics", "ranges",
+        "long_loca",      "uncompressed",     "point_matching", "backward_contours", "cut_outline", "transforms",
+        "self_reference", "huge_coordinates", "nested_squares", "fanned_composite"};
     // Each boxed: hostile fonts draw huge shapes, at most 4096 steps a character.
     for (int i = 0; i < 16; ++i) {
         float x = 4.0f + 158.0f * static_cast<float>(i / 8), y = 20.0f + 20.0f * static_cast<float>(i % 8);
@@ -170,7 +180,8 @@ TEST(Scene, ShapesAndText) {
         image.fill_text("A", x, 250, i == 3 ? 13.0f : 1e30f);
     }
     // A flat line box puts every baseline on the alphabetic one; no units, no ink.
-    for (char const* name : {"flat_line_box", "zero_units"}) select(image, font_file(name), 30), image.fill_text("ABC", 4, 320);
+    for (char const* name : {"flat_line_box", "zero_units"})
+        select(image, font_file(name), 30), image.fill_text("ABC", 4, 320);
     // Outlines stroked; a size alone keeps the font.
     select(image, basic, 30), image.text_align = raster::leftward, image.text_baseline = raster::alphabetic;
     image.set_line_width(2), image.stroke_text("ABD", 120, 320);
@@ -181,7 +192,8 @@ TEST(Scene, ShapesAndText) {
     for (int op : {1, 2, 3, 4, 7}) {
         image.global_composite_operation = raster::composite_operation(op), image.fill_text("ABCD", 150, 355, 0);
         image.fill_text("ABCD", 150, 355, -5);
-        image.stroke_text("ABCD", 150, 355, 0), image.fill_text(nullptr, 150, 355), image.stroke_text(nullptr, 150, 355);
+        image.stroke_text("ABCD", 150, 355, 0), image.fill_text(nullptr, 150, 355),
+            image.stroke_text(nullptr, 150, 355);
     }
     // Restoring returns the saved state, the font too; extra restores do nothing.
     image.restore(), image.save(), image.translate(-200, 0), image.set_color(raster::fill_style, 0, 1, 0, 1);

@@ -72,8 +72,12 @@ polygon rectangle(double x, double y, double w, double h) { return {{x, y}, {x +
 TEST(Coverage, PolygonsAndClipsCoverTheirExactAreas) {
     polygon const triangle = {{1.25, 1.5}, {20.5, 4.25}, {9.75, 22.8}};
     std::vector<shapes> cases = {
-        {rectangle(10.0, 10.0, 10.0, 10.0)}, {rectangle(10.5, 10.5, 10.0, 10.0)}, {rectangle(2.3, 3.7, 11.45, 6.2)},
-        {rectangle(0.01, 5.99, 0.4, 12.0)}, {rectangle(7.125, 7.875, 0.5, 0.25)}, {triangle},
+        {rectangle(10.0, 10.0, 10.0, 10.0)},
+        {rectangle(10.5, 10.5, 10.0, 10.0)},
+        {rectangle(2.3, 3.7, 11.45, 6.2)},
+        {rectangle(0.01, 5.99, 0.4, 12.0)},
+        {rectangle(7.125, 7.875, 0.5, 0.25)},
+        {triangle},
         {{triangle[2], triangle[1], triangle[0]}},
         {{{0.5, 10.1}, {23.5, 11.3}, {0.7, 10.9}}},  // a thin sliver spanning many cells
         {{{-30.0, -10.5}, {50.3, 12.2}, {-4.4, 40.0}}},
@@ -93,7 +97,8 @@ TEST(Coverage, PolygonsAndClipsCoverTheirExactAreas) {
         expect_exact(cases[i]);
     }
     // Clips multiply coverage, and intersect.
-    expect_exact({rectangle(0.0, 0.0, 24.0, 24.0)}, {{rectangle(2.0, 2.0, 12.0, 12.0)}, {rectangle(8.5, 6.5, 12.0, 12.0)}});
+    expect_exact({rectangle(0.0, 0.0, 24.0, 24.0)},
+                 {{rectangle(2.0, 2.0, 12.0, 12.0)}, {rectangle(8.5, 6.5, 12.0, 12.0)}});
     expect_exact({triangle}, {{rectangle(3.3, 2.6, 9.1, 15.2)}});
 }
 
