@@ -1,5 +1,6 @@
 // Compositing a shape's coverage, through the clip, into the image.
 #include <algorithm>
+#include <cmath>
 
 #include "raster/canvas.h"
 #include "raster/color_math.h"
@@ -14,12 +15,45 @@ void canvas::render_main(paint_brush const& brush) {
     affine_matrix saved_inverse = inverse;
     paint_brush const& painted = prefiltered(brush);
     render_shadow(painted);
-    lines_to_runs({0.0f, 0.0f}, 0);
+    gather_runs({0.0f, 0.0f}, 0);
     bool uncovered = affects_uncovered(global_composite_operation);
+    if (cells.active && !clipped && !uncovered) {
+        composite_cells(painted);
+        inverse = saved_inverse;
+        return;
+    }
+    if (cells.active)
+        cells_to_runs();
     walk_runs(runs, mask, size_x, !uncovered, [&](int y, int x0, int x1, float coverage, float clip) {
         composite_span(y, x0, x1, coverage, clip, painted);
     });
     inverse = saved_inverse;
+}
+
+// Walks the gathered runs row by row as walk_runs would, inside a clip that
+// is the whole canvas: the stretches of equal coverage get the same blend.
+void canvas::composite_cells(paint_brush const& brush) {
+    cells.active = false;
+    int right = std::min(cells.left + cells.width, size_x);
+    for (int y = 0; y < cells.height; ++y) {
+        size_t row = static_cast<size_t>(y) * static_cast<size_t>(cells.width);
+        int row_y = cells.top + y;
+        float sum = 0.0f, coverage = 0.0f;
+        int start = cells.left;
+        for (int x = cells.left; x < right; ++x) {
+            size_t i = row + static_cast<size_t>(x - cells.left);
+            if (cells.counts[i] == 0)
+                continue;
+            sum += cells.deltas[i * run_cells::slots];
+            float next = std::min(1.0f, std::fabs(sum));
+            if (next == coverage)
+                continue;
+            composite_span(row_y, start, x, coverage, 1.0f, brush);
+            start = x;
+            coverage = next;
+        }
+        composite_span(row_y, start, size_x, coverage, 1.0f, brush);
+    }
 }
 
 void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {
