@@ -1,6 +1,5 @@
 // Compositing a shape's coverage, through the clip, into the image.
 #include <algorithm>
-#include <cmath>
 
 #include "raster/canvas.h"
 #include "raster/color_math.h"
@@ -30,30 +29,12 @@ void canvas::render_main(paint_brush const& brush) {
     inverse = saved_inverse;
 }
 
-// Walks the gathered runs row by row as walk_runs would, inside a clip that
-// is the whole canvas: the stretches of equal coverage get the same blend.
 void canvas::composite_cells(paint_brush const& brush) {
     cells.active = false;
-    int right = std::min(cells.left + cells.width, size_x);
-    for (int y = 0; y < cells.height; ++y) {
-        size_t row = static_cast<size_t>(y) * static_cast<size_t>(cells.width);
-        int row_y = cells.top + y;
-        float sum = 0.0f, coverage = 0.0f;
-        int start = cells.left;
-        for (int x = cells.left; x < right; ++x) {
-            size_t i = row + static_cast<size_t>(x - cells.left);
-            if (cells.counts[i] == 0)
-                continue;
-            sum += cells.deltas[i * run_cells::slots];
-            float next = std::min(1.0f, std::fabs(sum));
-            if (next == coverage)
-                continue;
-            composite_span(row_y, start, x, coverage, 1.0f, brush);
-            start = x;
-            coverage = next;
-        }
-        composite_span(row_y, start, size_x, coverage, 1.0f, brush);
-    }
+    // Inside a clip that is the whole canvas, the clip coverage is 1.
+    walk_cells(cells, size_x, [&](int y, int x0, int x1, float coverage) {
+        composite_span(y, x0, x1, coverage, 1.0f, brush);
+    });
 }
 
 void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "raster/canvas.h"
+#include "raster/run_walk.h"
 #include "raster/vector_math.h"
 
 namespace raster {
@@ -157,7 +158,7 @@ bool subpath_bounds(xy const* points, size_t count, xy offset, xy& low, xy& high
 
 // Gathering runs per pixel pays where the shape's box holds few pixels per
 // edge: scanning the box then costs less than sorting the runs.
-constexpr int64_t cells_per_point = 16;
+constexpr int64_t cells_per_point = 8;
 constexpr int64_t max_cells = int64_t{1} << 18;
 
 // The pixel column or row of `value` within [0, limit].
@@ -273,44 +274,28 @@ __attribute__((always_inline)) inline void canvas::add_run(pixel_run run) {
     cells.crowded.push_back(run);
 }
 
-// Leaves each pixel's runs merged into its first slot, a count of 1 (0 where
-// they cancel), exactly as sorting and merging would: the deltas summed by
-// magnitude, ties in the order they arrived.
+// Merges the runs of the pixels that received more than fit in place as
+// sorting would, leaving the sum in the first slot with a count of 1 (0
+// where they cancel); merged_delta then reads every pixel alike.
 void canvas::merge_cells() {
+    pixel_runs& crowded = cells.crowded;
+    if (crowded.empty())
+        return;
     auto index = [this](pixel_run const& run) {
         return static_cast<size_t>(run.y - cells.top) * static_cast<size_t>(cells.width) +
                static_cast<size_t>(run.x - cells.left);
     };
-    pixel_runs& crowded = cells.crowded;
-    if (!crowded.empty()) {
-        std::stable_sort(crowded.begin(), crowded.end(),
-                         [](pixel_run const& a, pixel_run const& b) { return position(a) < position(b); });
-        order_within_pixels(crowded);
-        for (pixel_run const& run : crowded)
-            cells.counts[index(run)] = 0;
-        merge_runs(crowded);
-        for (pixel_run const& run : crowded) {
-            cells.counts[index(run)] = 1;
-            cells.deltas[index(run) * run_cells::slots] = run.delta;
-        }
-        crowded.clear();
+    std::stable_sort(crowded.begin(), crowded.end(),
+                     [](pixel_run const& a, pixel_run const& b) { return position(a) < position(b); });
+    order_within_pixels(crowded);
+    for (pixel_run const& run : crowded)
+        cells.counts[index(run)] = 0;
+    merge_runs(crowded);
+    for (pixel_run const& run : crowded) {
+        cells.counts[index(run)] = 1;
+        cells.deltas[index(run) * run_cells::slots] = run.delta;
     }
-    size_t area = static_cast<size_t>(cells.width) * static_cast<size_t>(cells.height);
-    for (size_t i = 0; i < area; ++i) {
-        int count = cells.counts[i];
-        if (count < 2)
-            continue;
-        float* deltas = cells.deltas.data() + i * run_cells::slots;
-        // Two deltas sum alike in either order.
-        for (int k = 1; count > 2 && k < count; ++k)
-            for (int j = k; j > 0 && std::fabs(deltas[j]) < std::fabs(deltas[j - 1]); --j)
-                std::swap(deltas[j - 1], deltas[j]);
-        float delta = deltas[0];
-        for (int k = 1; k < count; ++k)
-            delta += deltas[k];
-        deltas[0] = delta;
-        cells.counts[i] = delta != 0.0f;
-    }
+    crowded.clear();
 }
 
 void canvas::cells_to_runs() {
@@ -318,8 +303,10 @@ void canvas::cells_to_runs() {
     for (int y = 0; y < cells.height; ++y) {
         size_t row = static_cast<size_t>(y) * static_cast<size_t>(cells.width);
         for (int x = 0; x < cells.width; ++x) {
-            float delta = cells.deltas[(row + static_cast<size_t>(x)) * run_cells::slots];
-            if (cells.counts[row + static_cast<size_t>(x)] != 0 && delta != 0.0f)
+            if (cells.counts[row + static_cast<size_t>(x)] == 0)
+                continue;
+            float delta = merged_delta(cells, row + static_cast<size_t>(x));
+            if (delta != 0.0f)
                 runs.push_back({static_cast<uint16_t>(cells.left + x), static_cast<uint16_t>(cells.top + y), delta});
         }
     }
