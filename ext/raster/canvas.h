@@ -61,6 +61,23 @@ struct pixel_run {
 
 using pixel_runs = std::vector<pixel_run>;
 
+// Runs gathered per pixel of a box that a shape's many short edges fill
+// densely, as text's do: cheaper than sorting them by position.
+struct run_cells {
+    static constexpr int slots = 4;
+    bool active = false;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    // Per pixel: how many runs arrived (slots + 1 standing for more) and the
+    // deltas of the first few, in arrival order.
+    std::vector<uint8_t> counts;
+    std::vector<float> deltas;
+    // Every run at the pixels that received more, in arrival order.
+    pixel_runs crowded;
+};
+
 // The values are Porter-Duff factor codes: bit 1 makes the source factor
 // depend on the destination alpha, bit 2 complements it; bits 4 and 8 do the
 // same for the destination factor and the source alpha.
@@ -214,8 +231,11 @@ private:
     line_path scratch;
     pixel_runs runs;
     pixel_runs mask;
+    // Whether clip() has narrowed the mask from the whole canvas.
+    bool clipped = false;
     // Work buffers of scan conversion, kept for their capacity.
     pixel_runs spare_runs;
+    run_cells cells;
     std::vector<xy> clipped_polygon;
     font_face face;
     // Composite records, contours and points read from outlines so far: the
@@ -249,7 +269,12 @@ private:
     void add_join(xy vertex, xy in_direction, xy out_direction, float angular);
     void add_cap(xy end, xy direction, float angular);
     void lines_to_runs(xy offset, int padding);
+    // Like lines_to_runs, but may leave the merged runs in `cells` instead.
+    void gather_runs(xy offset, int padding);
     void add_runs(xy from, xy to, int limit_x, int limit_y);
+    void add_run(pixel_run run);
+    void merge_cells();
+    void cells_to_runs();
 
     // Paint and compositing.
     rgba paint_pixel(xy point, paint_brush const& brush) const;
@@ -261,6 +286,7 @@ private:
     void render_main(paint_brush const& brush);
     void render_shadow(paint_brush const& brush);
     void composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush);
+    void composite_cells(paint_brush const& brush);
     void blur_shadow(int width, int height, int radius, float sigma_squared);
 
     // Text.

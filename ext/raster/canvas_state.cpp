@@ -74,6 +74,7 @@ void canvas::copy_state_from(canvas const& other) {
     fill_brush = other.fill_brush;
     stroke_brush = other.stroke_brush;
     mask = other.mask;
+    clipped = other.clipped;
     face = other.face;
 }
 

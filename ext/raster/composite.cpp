@@ -14,12 +14,27 @@ void canvas::render_main(paint_brush const& brush) {
     affine_matrix saved_inverse = inverse;
     paint_brush const& painted = prefiltered(brush);
     render_shadow(painted);
-    lines_to_runs({0.0f, 0.0f}, 0);
+    gather_runs({0.0f, 0.0f}, 0);
     bool uncovered = affects_uncovered(global_composite_operation);
+    if (cells.active && !clipped && !uncovered) {
+        composite_cells(painted);
+        inverse = saved_inverse;
+        return;
+    }
+    if (cells.active)
+        cells_to_runs();
     walk_runs(runs, mask, size_x, !uncovered, [&](int y, int x0, int x1, float coverage, float clip) {
         composite_span(y, x0, x1, coverage, clip, painted);
     });
     inverse = saved_inverse;
+}
+
+void canvas::composite_cells(paint_brush const& brush) {
+    cells.active = false;
+    // Inside a clip that is the whole canvas, the clip coverage is 1.
+    walk_cells(cells, size_x, [&](int y, int x0, int x1, float coverage) {
+        composite_span(y, x0, x1, coverage, 1.0f, brush);
+    });
 }
 
 void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "raster/canvas.h"
 
@@ -48,6 +50,53 @@ void walk_runs(pixel_runs const& first, pixel_runs const& second, int width, boo
         }
         if (x < width)
             visit(y, x, width, std::min(1.0f, std::fabs(first_sum)), std::min(1.0f, std::fabs(second_sum)));
+    }
+}
+
+// The sum of the deltas at pixel `i` of `cells` (with a count of at least
+// one), in the order that merging sorted runs gives: by magnitude, ties as
+// they arrived. Two deltas sum alike in either order.
+inline float merged_delta(run_cells& cells, size_t i) {
+    int count = cells.counts[i];
+    float* deltas = cells.deltas.data() + i * run_cells::slots;
+    for (int k = 1; count > 2 && k < count; ++k)
+        for (int j = k; j > 0 && std::fabs(deltas[j]) < std::fabs(deltas[j - 1]); --j)
+            std::swap(deltas[j - 1], deltas[j]);
+    float delta = deltas[0];
+    for (int k = 1; k < count; ++k)
+        delta += deltas[k];
+    return delta;
+}
+
+// Calls visit(y, x0, x1, coverage) for the stretches [x0, x1) of each row of
+// `cells` over which the coverage is constant, from the box's left edge to
+// `width`, as walk_runs does with the runs the cells hold.
+template <typename Visit>
+void walk_cells(run_cells& cells, int width, Visit&& visit) {
+    int end = std::min(cells.width, width - cells.left);
+    for (int y = 0; y < cells.height; ++y) {
+        size_t row = static_cast<size_t>(y) * static_cast<size_t>(cells.width);
+        uint8_t const* counts = cells.counts.data() + row;
+        float sum = 0.0f, coverage = 0.0f;
+        int start = cells.left;
+        for (int i = 0; i < end; ++i) {
+            // Most of the box is empty: skip it eight pixels at a time.
+            uint64_t eight;
+            while (i + 8 <= end && (std::memcpy(&eight, counts + i, 8), eight == 0))
+                i += 8;
+            if (i >= end)
+                break;
+            if (counts[i] == 0)
+                continue;
+            sum += merged_delta(cells, row + static_cast<size_t>(i));
+            float next = std::min(1.0f, std::fabs(sum));
+            if (next == coverage)
+                continue;
+            visit(cells.top + y, start, cells.left + i, coverage);
+            start = cells.left + i;
+            coverage = next;
+        }
+        visit(cells.top + y, start, width, coverage);
     }
 }
 

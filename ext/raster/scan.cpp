@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "raster/canvas.h"
+#include "raster/run_walk.h"
 #include "raster/vector_math.h"
 
 namespace raster {
@@ -60,6 +61,27 @@ bool run_before(pixel_run const& a, pixel_run const& b) {
     return std::fabs(a.delta) < std::fabs(b.delta);
 }
 
+// Orders the runs at each pixel by |delta|, keeping ties in their order;
+// the runs are already ordered by position.
+void order_within_pixels(pixel_runs& runs) {
+    // Runs at one pixel are few, except where a hostile font piles up
+    // outlines: large groups take a stable sort instead of insertion.
+    auto smaller = [](pixel_run const& a, pixel_run const& b) { return std::fabs(a.delta) < std::fabs(b.delta); };
+    size_t count = runs.size();
+    for (size_t begin = 0, end; begin < count; begin = end) {
+        for (end = begin + 1; end < count && position(runs[end]) == position(runs[begin]); ++end) {
+        }
+        if (end - begin > 32) {
+            std::stable_sort(runs.begin() + static_cast<std::ptrdiff_t>(begin),
+                             runs.begin() + static_cast<std::ptrdiff_t>(end), smaller);
+            continue;
+        }
+        for (size_t i = begin + 1; i < end; ++i)
+            for (size_t j = i; j > begin && smaller(runs[j], runs[j - 1]); --j)
+                std::swap(runs[j - 1], runs[j]);
+    }
+}
+
 // Sorts by (y, x, |delta|): a stable radix sort on the pixel position,
 // skipping digits that all runs share, then the few runs at the same pixel by
 // |delta|. Text produces thousands of runs, where comparison sorting would
@@ -103,21 +125,7 @@ void sort_runs(pixel_runs& runs, pixel_runs& spare, int limit_x, int limit_y) {
     }
     if (from != runs.data())
         std::copy(from, from + count, runs.data());
-    // Runs at one pixel are few, except where a hostile font piles up
-    // outlines: large groups take a stable sort instead of insertion.
-    auto smaller = [](pixel_run const& a, pixel_run const& b) { return std::fabs(a.delta) < std::fabs(b.delta); };
-    for (size_t begin = 0, end; begin < count; begin = end) {
-        for (end = begin + 1; end < count && position(runs[end]) == position(runs[begin]); ++end) {
-        }
-        if (end - begin > 32) {
-            std::stable_sort(runs.begin() + static_cast<std::ptrdiff_t>(begin),
-                             runs.begin() + static_cast<std::ptrdiff_t>(end), smaller);
-            continue;
-        }
-        for (size_t i = begin + 1; i < end; ++i)
-            for (size_t j = i; j > begin && smaller(runs[j], runs[j - 1]); --j)
-                std::swap(runs[j - 1], runs[j]);
-    }
+    order_within_pixels(runs);
 }
 
 // Sums runs at the same pixel and drops those that cancel; `runs` is sorted.
@@ -133,38 +141,93 @@ void merge_runs(pixel_runs& runs) {
     runs.resize(kept);
 }
 
+// The bounds of one subpath shifted by `offset`; false when a point is not
+// finite, which leaves the subpath out.
+bool subpath_bounds(xy const* points, size_t count, xy offset, xy& low, xy& high) {
+    low = points[0] + offset;
+    high = low;
+    bool finite = true;
+    for (size_t i = 0; i < count; ++i) {
+        xy point = points[i] + offset;
+        finite = finite && is_finite(point);
+        low = {std::min(low.x, point.x), std::min(low.y, point.y)};
+        high = {std::max(high.x, point.x), std::max(high.y, point.y)};
+    }
+    return finite;
+}
+
+// Gathering runs per pixel pays where the shape's box holds few pixels per
+// edge: scanning the box then costs less than sorting the runs.
+constexpr int64_t cells_per_point = 8;
+constexpr int64_t max_cells = int64_t{1} << 18;
+
+// The pixel column or row of `value` within [0, limit].
+int cell_of(float value, int limit) {
+    return static_cast<int>(std::floor(std::clamp(value, 0.0f, static_cast<float>(limit))));
+}
+
 }  // namespace
 
 void canvas::lines_to_runs(xy offset, int padding) {
+    gather_runs(offset, padding);
+    if (cells.active)
+        cells_to_runs();
+}
+
+void canvas::gather_runs(xy offset, int padding) {
     runs.clear();
     int limit_x = std::min(size_x + padding, max_coordinate);
     int limit_y = std::min(size_y + padding, max_coordinate);
     float right = static_cast<float>(limit_x);
     float bottom = static_cast<float>(limit_y);
+    xy box_low{right, bottom}, box_high{0.0f, 0.0f};
+    bool all_inside = true;
+    size_t first = 0;
+    for (subpath_data const& subpath : lines.subpaths) {
+        xy low, high;
+        bool finite = subpath.count > 0 && subpath_bounds(lines.points.data() + first, subpath.count, offset, low, high);
+        if (finite) {
+            box_low = {std::min(box_low.x, low.x), std::min(box_low.y, low.y)};
+            box_high = {std::max(box_high.x, high.x), std::max(box_high.y, high.y)};
+        }
+        all_inside = all_inside && (subpath.count == 0 || finite);
+        first += subpath.count;
+    }
+    all_inside = all_inside && box_low.x >= 0.0f && box_low.y >= 0.0f && box_high.x <= right && box_high.y <= bottom;
+    // Runs reach one column right of the edges and land on column 0 from
+    // its left; the margin of a pixel each way absorbs clipping's rounding.
+    cells.left = std::max(0, cell_of(box_low.x, limit_x) - 1);
+    cells.top = std::max(0, cell_of(box_low.y, limit_y) - 1);
+    cells.width = std::max(0, std::min(limit_x + 1, cell_of(box_high.x, limit_x) + 3) - cells.left);
+    cells.height = std::max(0, std::min(limit_y, cell_of(box_high.y, limit_y) + 2) - cells.top);
+    int64_t area = int64_t{cells.width} * cells.height;
+    cells.active = area > 0 && area <= max_cells &&
+                   area <= cells_per_point * static_cast<int64_t>(lines.points.size());
+    if (cells.active) {
+        cells.counts.assign(static_cast<size_t>(area), 0);
+        cells.deltas.resize(static_cast<size_t>(area) * run_cells::slots);
+    }
     // Every edge, the closing one last.
     auto add_polygon_runs = [&](xy const* points, size_t count, xy shift) {
         for (size_t i = 0; i + 1 < count; ++i)
             add_runs(points[i] + shift, points[i + 1] + shift, limit_x, limit_y);
         add_runs(points[count - 1] + shift, points[0] + shift, limit_x, limit_y);
     };
-    size_t first = 0;
+    first = 0;
     for (subpath_data const& subpath : lines.subpaths) {
         xy const* points = lines.points.data() + first;
         size_t count = subpath.count;
         first += count;
         if (count == 0)
             continue;
-        xy low = points[0] + offset, high = low;
-        bool finite = true;
-        for (size_t i = 0; i < count; ++i) {
-            xy point = points[i] + offset;
-            finite = finite && is_finite(point);
-            low = {std::min(low.x, point.x), std::min(low.y, point.y)};
-            high = {std::max(high.x, point.x), std::max(high.y, point.y)};
-        }
-        if (!finite)
-            continue;
         // Clipping leaves a polygon that lies wholly inside unchanged.
+        xy low, high;
+        if (all_inside) {
+            add_polygon_runs(points, count, offset);
+            continue;
+        }
+        if (!subpath_bounds(points, count, offset, low, high))
+            continue;
         if (low.x >= 0.0f && low.y >= 0.0f && high.x <= right && high.y <= bottom) {
             add_polygon_runs(points, count, offset);
             continue;
@@ -182,8 +245,71 @@ void canvas::lines_to_runs(xy offset, int padding) {
             add_polygon_runs(polygon.data(), polygon.size(), {0.0f, 0.0f});
     }
     scratch.points.clear();
+    if (cells.active) {
+        merge_cells();
+        return;
+    }
     sort_runs(runs, spare_runs, limit_x, limit_y);
     merge_runs(runs);
+}
+
+__attribute__((always_inline)) inline void canvas::add_run(pixel_run run) {
+    if (!cells.active) {
+        runs.push_back(run);
+        return;
+    }
+    size_t i = static_cast<size_t>(run.y - cells.top) * static_cast<size_t>(cells.width) +
+               static_cast<size_t>(run.x - cells.left);
+    uint8_t& count = cells.counts[i];
+    float* deltas = cells.deltas.data() + i * run_cells::slots;
+    if (count < run_cells::slots) {
+        deltas[count++] = run.delta;
+        return;
+    }
+    if (count == run_cells::slots) {
+        for (int k = 0; k < run_cells::slots; ++k)
+            cells.crowded.push_back({run.x, run.y, deltas[k]});
+        ++count;
+    }
+    cells.crowded.push_back(run);
+}
+
+// Merges the runs of the pixels that received more than fit in place as
+// sorting would, leaving the sum in the first slot with a count of 1 (0
+// where they cancel); merged_delta then reads every pixel alike.
+void canvas::merge_cells() {
+    pixel_runs& crowded = cells.crowded;
+    if (crowded.empty())
+        return;
+    auto index = [this](pixel_run const& run) {
+        return static_cast<size_t>(run.y - cells.top) * static_cast<size_t>(cells.width) +
+               static_cast<size_t>(run.x - cells.left);
+    };
+    std::stable_sort(crowded.begin(), crowded.end(),
+                     [](pixel_run const& a, pixel_run const& b) { return position(a) < position(b); });
+    order_within_pixels(crowded);
+    for (pixel_run const& run : crowded)
+        cells.counts[index(run)] = 0;
+    merge_runs(crowded);
+    for (pixel_run const& run : crowded) {
+        cells.counts[index(run)] = 1;
+        cells.deltas[index(run) * run_cells::slots] = run.delta;
+    }
+    crowded.clear();
+}
+
+void canvas::cells_to_runs() {
+    cells.active = false;
+    for (int y = 0; y < cells.height; ++y) {
+        size_t row = static_cast<size_t>(y) * static_cast<size_t>(cells.width);
+        for (int x = 0; x < cells.width; ++x) {
+            if (cells.counts[row + static_cast<size_t>(x)] == 0)
+                continue;
+            float delta = merged_delta(cells, row + static_cast<size_t>(x));
+            if (delta != 0.0f)
+                runs.push_back({static_cast<uint16_t>(cells.left + x), static_cast<uint16_t>(cells.top + y), delta});
+        }
+    }
 }
 
 void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
@@ -205,8 +331,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
     // it acts on no visible pixel.
     auto emit = [&](int x, int y, double delta) __attribute__((always_inline)) {
         if (x <= limit_x && delta != 0.0)
-            runs.push_back({static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y),
-                            static_cast<float>(delta) * sign});
+            add_run({static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y), static_cast<float>(delta) * sign});
     };
     int first_row = std::max(0, floor_int(y0));
     int last_row = std::min(limit_y - 1, ceil_int(y1) - 1);
@@ -245,6 +370,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
 }
 
 void canvas::clip() {
+    clipped = true;
     path_to_lines(false);
     lines_to_runs({0.0f, 0.0f}, 0);
     size_t shape_count = runs.size();
