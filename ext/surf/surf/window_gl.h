@@ -3,7 +3,7 @@
 // Failures are reported on standard error and answered with 0.
 #pragma once
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 // Loads the entry points and creates the quad, the program and both textures.
 int surfGLCreate(Surf* bmp);

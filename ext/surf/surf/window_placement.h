@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 struct SurfPlacement {
-  SurfRect rect;   // client rectangle on screen, as restored when leaving full screen
-  int borderless;  // 1 when the window was left in borderless full screen
+    SurfRect rect;   // client rectangle on screen, as restored when leaving full screen
+    int borderless;  // 1 when the window was left in borderless full screen
 };
 
 // The stored placement of the title; 0 when there is none or it is unusable.

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 // ---- Shared window code ----------------------------------------------------------
 
