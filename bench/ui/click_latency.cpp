@@ -30,6 +30,7 @@
 #include "program.h"
 #include "shared/assets.h"
 #include "surf/surf_window.h"
+#include "surf/window_internal.h"
 #include "ui/app.h"
 #include "ui/debugdialog.h"
 #include "median.h"

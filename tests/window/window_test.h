@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "surf/surf.h"
+#include "surf/window_internal.h"
 
 class WindowTest : public testing::Test {
 protected:

@@ -2,7 +2,7 @@
 // (one source file per window system).
 #pragma once
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 // ---- Provided by the backend --------------------------------------------------
 

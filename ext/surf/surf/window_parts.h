@@ -1,7 +1,7 @@
 // Pieces of the platform-free window code that its files share.
 #pragma once
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 // The record index of a key code (SK_ code, 'A'..'Z', '0'..'9'), 0 for none.
 int surfVirtualKey(int key);

@@ -10,54 +10,46 @@ static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored record is the platform'
 
 namespace {
 
-// Anything beyond these is no placement a screen could show.
-const LONG coordinateLimit = 1 << 20;
-const LONG sizeLimit = 1 << 15;
-
 // Created with full access when the first window asks, open for the life of
 // the process; null when the registry refused it.
 HKEY placementKey() {
-  static const HKEY key = [] {
-    HKEY opened = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\SURF", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS)
-      return HKEY(nullptr);
-    return opened;
-  }();
-  return key;
-}
-
-bool plausible(const RECT& r) {
-  auto inRange = [](LONG v) { return v > -coordinateLimit && v < coordinateLimit; };
-  return inRange(r.left) && inRange(r.top) && inRange(r.right) && inRange(r.bottom) && r.right > r.left &&
-         r.bottom > r.top && r.right - r.left <= sizeLimit && r.bottom - r.top <= sizeLimit;
+    static const HKEY key = [] {
+        HKEY opened = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\SURF", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
+                            nullptr) != ERROR_SUCCESS)
+            return HKEY(nullptr);
+        return opened;
+    }();
+    return key;
 }
 
 }  // namespace
 
 int surfPlacementLoad(const char* title, SurfPlacement* out) {
-  HKEY key = placementKey();
-  if (!key) return 0;
-  WINDOWPLACEMENT wp = {};
-  DWORD type = 0, size = sizeof wp;
-  if (RegQueryValueExW(key, surfWiden(title).c_str(), nullptr, &type, (BYTE*)&wp, &size) != ERROR_SUCCESS ||
-      type != REG_BINARY || size != sizeof wp || wp.length != sizeof wp || !plausible(wp.rcNormalPosition))
-    return 0;
-  const RECT& r = wp.rcNormalPosition;
-  out->rect = SurfRect{(int)r.left, (int)r.top, (int)r.right, (int)r.bottom};
-  out->borderless = wp.showCmd == SW_SHOWMAXIMIZED;
-  return 1;
+    HKEY key = placementKey();
+    if (!key) return 0;
+    WINDOWPLACEMENT wp = {};
+    DWORD type = 0, size = sizeof wp;
+    if (RegQueryValueExW(key, surfWiden(title).c_str(), nullptr, &type, (BYTE*)&wp, &size) != ERROR_SUCCESS ||
+        type != REG_BINARY || size != sizeof wp || wp.length != sizeof wp)
+        return 0;
+    const RECT& r = wp.rcNormalPosition;
+    SurfRect rect = {(int)r.left, (int)r.top, (int)r.right, (int)r.bottom};
+    if (!surfPlacementPlausible(rect)) return 0;
+    out->rect = rect;
+    out->borderless = wp.showCmd == SW_SHOWMAXIMIZED;
+    return 1;
 }
 
 void surfPlacementStore(const char* title, const SurfPlacement& placement) {
-  HKEY key = placementKey();
-  if (!key) return;
-  WINDOWPLACEMENT wp = {};
-  wp.length = sizeof wp;
-  wp.showCmd = placement.borderless ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-  wp.ptMinPosition = POINT{-1, -1};
-  wp.ptMaxPosition = POINT{-1, -1};
-  const SurfRect& r = placement.rect;
-  wp.rcNormalPosition = RECT{r.left, r.top, r.right, r.bottom};
-  RegSetValueExW(key, surfWiden(title).c_str(), 0, REG_BINARY, (const BYTE*)&wp, sizeof wp);
+    HKEY key = placementKey();
+    if (!key) return;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    wp.showCmd = placement.borderless ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    wp.ptMinPosition = POINT{-1, -1};
+    wp.ptMaxPosition = POINT{-1, -1};
+    const SurfRect& r = placement.rect;
+    wp.rcNormalPosition = RECT{r.left, r.top, r.right, r.bottom};
+    RegSetValueExW(key, surfWiden(title).c_str(), 0, REG_BINARY, (const BYTE*)&wp, sizeof wp);
 }

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 // ---- Shared window code ----------------------------------------------------------
 
@@ -23,6 +23,23 @@ int surfPresentsWithGL(Surf* bmp);
 // after row: the bitmap at its scale in its rectangle, black around it, and the
 // overlay blended over the top right corner.
 void surfPlainCompose(Surf* bmp, int w, int h, uint32_t* out);
+
+// ---- The OpenGL path ----------------------------------------------------------------
+
+// Every call expects the window's context current. Failures are reported on
+// standard error and answered with 0.
+
+// Loads the entry points and creates the quad, the program and both textures.
+int surfGLCreate(Surf* bmp);
+// Draws the bitmap into its rectangle and the overlay over a w x h client area.
+int surfGLPresent(Surf* bmp, int w, int h);
+// Deletes everything surfGLCreate made; 0 if OpenGL reported an error.
+int surfGLDestroy(Surf* bmp);
+// Forgets the OpenGL objects without a current context: for one that is lost.
+void surfGLAbandon(Surf* bmp);
+// Rebuilds the program with another effect function (size < 0: zero-terminated);
+// on failure the previous program stays.
+int surfGLSetEffect(Surf* bmp, const char* source, int size);
 
 // ---- Provided by the backend -------------------------------------------------------
 

@@ -7,24 +7,24 @@
 #include <string>
 #include <vector>
 
-#include "surf/surf.h"
+#include "surf/window_internal.h"
 
 // opengl32's own entry points, loaded at run time.
 struct SurfWgl {
-  HMODULE module;
-  decltype(&wglCreateContext) createContext;
-  decltype(&wglMakeCurrent) makeCurrent;
-  decltype(&wglDeleteContext) deleteContext;
-  decltype(&wglGetProcAddress) getProcAddress;
+    HMODULE module;
+    decltype(&wglCreateContext) createContext;
+    decltype(&wglMakeCurrent) makeCurrent;
+    decltype(&wglDeleteContext) deleteContext;
+    decltype(&wglGetProcAddress) getProcAddress;
 };
 
 struct SurfNative {
-  HWND hwnd;
-  std::wstring title;  // the caption, as the window system takes it
-  HGLRC legacy;        // the 1.x context the 3.3 one is created through
-  SurfWgl wgl;
-  bool pixelFormatSet;  // OpenGL's, which plain 2D drawing cannot share
-  std::vector<uint32_t> plainFrame;  // the client area as the plain path shows it
+    HWND hwnd;
+    std::wstring title;  // the caption, as the window system takes it
+    HGLRC legacy;        // the 1.x context the 3.3 one is created through
+    SurfWgl wgl;
+    bool pixelFormatSet;               // OpenGL's, which plain 2D drawing cannot share
+    std::vector<uint32_t> plainFrame;  // the client area as the plain path shows it
 };
 
 // UTF-8 to UTF-16 and back (code page 65001); malformed input is replaced.
