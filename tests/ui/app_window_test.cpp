@@ -34,13 +34,13 @@ struct ButtonScreen : UIRendererDelegate {
         toolkit.window(
             "Root",
             [this](UIToolkit& t) {
-                t.row(-1, {{UI::Spacer(), 1.0f},
+                t.row(-1, {{UI::Spacer(), UI::Share(1.0f)},
                            {UI::Button("Press",
                                        [this] {
                                            ++presses;
                                            pressedInFrame = frames;
                                        }),
-                            1.0f}});
+                            UI::Share(1.0f)}});
             },
             GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
     }

@@ -15,7 +15,7 @@ ChildUI recordCell(std::vector<gui_Rect>& cells) {
 
 // The widths the row hands to the UI core, read back from the row's layout
 // record by its first cell (whose own column layout sits on top of it).
-std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<float> sizes) {
+std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<UI::CellSize> sizes) {
     UIHarness ui(areaWidth, 100);
     ui.ctx->style->spacing = spacing;
     std::vector<int> widths;
@@ -27,7 +27,7 @@ std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<float> sizes)
     };
     ui.frame([&](UIToolkit& t) {
         std::vector<UI::Cell> row;
-        for (float size : sizes) row.emplace_back(readRow, size);
+        for (UI::CellSize size : sizes) row.emplace_back(readRow, size);
         t.row(-1, row);
     });
     return widths;
@@ -39,17 +39,20 @@ bool sameRect(gui_Rect a, gui_Rect b) { return std::memcmp(&a, &b, sizeof a) == 
 
 TEST(ToolkitRow, WidthArithmetic) {
     // Shares divide what the fixed cells and the gaps leave, as weights.
-    EXPECT_EQ(rowWidths(300, 8, {24.0f, 1.0f, 0.5f}), (std::vector<int>{24, 173, 86}));
+    const UI::Share one(1.0f), none(0.0f);
+    EXPECT_EQ(rowWidths(300, 8, {UI::Fixed(24), one, UI::Share(0.5f)}), (std::vector<int>{24, 173, 86}));
     // 1.5 is one fixed unit, though all of it counts against the rest.
-    EXPECT_EQ(rowWidths(300, 8, {24.0f, 1.5f, 1.0f}), (std::vector<int>{24, 1, 258}));
+    EXPECT_EQ(rowWidths(300, 8, {UI::Fixed(24), UI::Fixed(1.5f), one}), (std::vector<int>{24, 1, 258}));
     // A zero share gets one unit, taken from the cells after it.
-    EXPECT_EQ(rowWidths(300, 8, {0.0f, 1.0f, 1.0f}), (std::vector<int>{1, 141, 141}));
-    // No room at all: the first share gets one unit, which the others then lack.
-    EXPECT_EQ(rowWidths(10, 8, {1.0f, 1.0f, 1.0f}), (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(rowWidths(300, 8, {none, one, one}), (std::vector<int>{1, 141, 141}));
+    // A share that comes to less than one unit gets one unit, not the UI core's default width.
+    EXPECT_EQ(rowWidths(300, 8, {UI::Share(0.001f), one}), (std::vector<int>{1, 290}));
+    // No room at all: every share gets one unit rather than the UI core's default width.
+    EXPECT_EQ(rowWidths(10, 8, {one, one, one}), (std::vector<int>{1, 1, 1}));
     // Fixed cells keep their widths even when they fill the row.
-    EXPECT_EQ(rowWidths(100, 4, {60.0f, 36.0f, 1.0f}), (std::vector<int>{60, 36, 1}));
+    EXPECT_EQ(rowWidths(100, 4, {UI::Fixed(60), UI::Fixed(36), one}), (std::vector<int>{60, 36, 1}));
     // Only zero shares: no 0/0, each gets one unit.
-    EXPECT_EQ(rowWidths(100, 4, {0.0f, 0.0f}), (std::vector<int>{1, 1}));
+    EXPECT_EQ(rowWidths(100, 4, {none, none}), (std::vector<int>{1, 1}));
 }
 
 TEST(ToolkitRow, RowWidgetHeightDefaultsToFill) {
@@ -57,8 +60,8 @@ TEST(ToolkitRow, RowWidgetHeightDefaultsToFill) {
     std::vector<gui_Rect> filled, fixed;
     ui.frame([&](UIToolkit& t) {
         t.column(-1, false,
-                 {{UI::Row{{recordCell(filled), 1.0f}}, 40.0f},
-                  {UI::Row(UI::Height(24), {{recordCell(fixed), 1.0f}}), 50.0f}});
+                 {{UI::Row{{recordCell(filled), UI::Share(1.0f)}}, UI::Fixed(40)},
+                  {UI::Row(UI::Height(24), {{recordCell(fixed), UI::Share(1.0f)}}), UI::Fixed(50)}});
     });
     ASSERT_EQ(filled.size() + fixed.size(), 2u);
     EXPECT_EQ(filled[0].h, 40);
@@ -72,16 +75,18 @@ TEST(ToolkitColumn, HeightsWidthsAndBackground) {
     std::vector<gui_Rect> cells;
     ui.frame([&](UIToolkit& t) {
         t.column(120, true,
-                 {{recordCell(cells), 1.0f}, {recordCell(cells), 24.0f}, {recordCell(cells), 0.5f},
-                  {recordCell(cells), 0.0f}});
+                 {{recordCell(cells), UI::Share(1.0f)},
+                  {recordCell(cells), UI::Fixed(24)},
+                  {recordCell(cells), UI::Share(0.5f)},
+                  {recordCell(cells), UI::Share(0.0f)}});
     });
     // avail = 200 - 24 = 176; rest = 152; 1.0 -> 101, 0.5 -> 50; a zero share
-    // reaches the UI core as 0, its default height.
+    // gets one unit, not the UI core's default height.
     ASSERT_EQ(cells.size(), 4u);
     EXPECT_EQ(cells[0].h, 101);
     EXPECT_EQ(cells[1].h, 24);
     EXPECT_EQ(cells[2].h, 50);
-    EXPECT_EQ(cells[3].h, ui.ctx->style->size.y + 2 * ui.ctx->style->padding);
+    EXPECT_EQ(cells[3].h, 1);
     EXPECT_EQ(cells[1].y, cells[0].y + 101 + 8);
     for (const gui_Rect& cell : cells) EXPECT_EQ(cell.w, 120);
 
@@ -132,8 +137,7 @@ TEST(ToolkitLabel, AlignmentPlacesTheTextInItsCell) {
         UIHarness ui(300, 200);
         ui.frame([&, alignment = alignment](UIToolkit& t) { t.label("abcd", alignment); });
         gui_Command* cmd = nullptr;
-        while (gui_next_command(ui.ctx.get(), &cmd) && cmd->type != GUI_COMMAND_TEXT) {
-        }
+        while (gui_next_command(ui.ctx.get(), &cmd) && cmd->type != GUI_COMMAND_TEXT) {}
         ASSERT_NE(cmd, nullptr);
         EXPECT_EQ(cmd->text.pos.x, x) << "alignment " << alignment;
         EXPECT_EQ(cmd->text.pos.y, 95);
@@ -145,7 +149,8 @@ TEST(ToolkitWindow, RootWindowAlwaysCoversTheDrawingArea) {
     UIToolkit toolkit(ui.uic);
     const auto frame = [&] {
         gui_begin(ui.ctx.get());
-        toolkit.window("Root", [](UIToolkit&) {}, GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
+        toolkit.window(
+            "Root", [](UIToolkit&) {}, GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
         gui_end(ui.ctx.get());
     };
     frame();
@@ -161,8 +166,9 @@ TEST(ToolkitDialog, IsCentredInFrontWithARuleUnderTheTitle) {
     UIToolkit toolkit(ui.uic);
     std::vector<gui_Rect> cells;
     gui_begin(ui.ctx.get());
-    toolkit.window("Root", [](UIToolkit&) {}, GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
-    toolkit.dialog("Dialog", UI::Column{{recordCell(cells), 1.0f}}, 200, 100);
+    toolkit.window(
+        "Root", [](UIToolkit&) {}, GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
+    toolkit.dialog("Dialog", UI::Column{{recordCell(cells), UI::Share(1.0f)}}, 200, 100);
     gui_end(ui.ctx.get());
 
     const gui_Container* dialog = gui_get_container(ui.ctx.get(), "Dialog");
