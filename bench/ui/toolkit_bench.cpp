@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "guicore/guicore.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/renderer.h"
 #include "ui/toolkit.h"
 #include "ui/widgets.h"
 

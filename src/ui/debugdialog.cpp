@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ui/style.h"
 #include "ui/toolkit.h"
 #include "ui/widgets.h"
 

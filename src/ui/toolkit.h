@@ -9,7 +9,7 @@
 #include "guicore/guicore.h"
 #include "ui/colors.h"
 #include "ui/geometry.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
 
 class UIToolkit;
 template <typename T>

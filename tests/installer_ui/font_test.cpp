@@ -9,6 +9,7 @@
 #include "ui/bitmap.h"
 #include "ui/colors.h"
 #include "ui/canvas.h"
+#include "ui/font_canvas.h"
 #include "ui/font.h"
 
 namespace {

@@ -13,7 +13,8 @@
 #include "guicore/guicore.h"
 #include "shared/assets.h"
 #include "ui/bitmap.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/renderer.h"
 #include "ui/surfinput.h"
 
 class OffscreenWindow {

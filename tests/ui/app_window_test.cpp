@@ -12,6 +12,7 @@
 
 #include "ui/app.h"
 #include "ui/debugdialog.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 #include "ui_harness.h"
 

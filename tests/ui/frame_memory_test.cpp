@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/frame_memory.h"
+#include "ui/generic_command.h"
 #include "ui/widgets.h"
 #include "ui_harness.h"
 

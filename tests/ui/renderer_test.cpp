@@ -5,7 +5,10 @@
 #include <memory>
 
 #include "ui/bitmap.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/generic_command.h"
+#include "ui/iconset.h"
+#include "ui/renderer.h"
 #include "ui_harness.h"
 
 namespace {

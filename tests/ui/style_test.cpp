@@ -7,7 +7,7 @@
 #include "fake_font.h"
 #include "guicore/guicore.h"
 #include "ui/colors.h"
-#include "ui/rendering.h"
+#include "ui/style.h"
 
 namespace {
 

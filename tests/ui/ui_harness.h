@@ -5,7 +5,8 @@
 
 #include "fake_font.h"
 #include "guicore/guicore.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/renderer.h"
 #include "ui/toolkit.h"
 
 // A delegate whose frame is whatever the test says.

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/rendering.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 
 struct Sizes {
