@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "guicore/guicore.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/renderer.h"
 #include "ui/toolkit.h"
 #include "ui/widgets.h"
 
@@ -37,8 +38,12 @@ void describeGrid(UIToolkit& toolkit) {
     const ChildUI fill = [](UIToolkit& t) { gui_draw_rect(&t.context(), t.peekNextLayout(), gui_color(1, 2, 3, 255)); };
     std::vector<UI::Cell> columnCells;
     for (int r = 0; r < rows; ++r) {
-        columnCells.emplace_back(
-            UI::Row{{fill, 24.0f}, {fill, 1.0f}, {fill, 4.0f}, {fill, 0.5f}, {fill, 1.0f}}, 1.0f);
+        columnCells.emplace_back(UI::Row{{fill, UI::Fixed(24)},
+                                         {fill, UI::Share(1.0f)},
+                                         {fill, UI::Fixed(4)},
+                                         {fill, UI::Share(0.5f)},
+                                         {fill, UI::Share(1.0f)}},
+                                 UI::Share(1.0f));
     }
     toolkit.column(-1, true, columnCells);
 }
@@ -126,12 +131,10 @@ void BM_RendererReplayBaseline(benchmark::State& state) {
     for (auto _ : state) {
         surfClear(s, SPixel{0, 0, 0, 255});
         for (int i = 0; i < rects; ++i) {
-            surfFill(s, (i * 7) % 450, (i * 11) % 300, 40, 30,
-                     SPixel{static_cast<unsigned char>(i), 100, 200, 255});
+            surfFill(s, (i * 7) % 450, (i * 11) % 300, 40, 30, SPixel{static_cast<unsigned char>(i), 100, 200, 255});
         }
         for (int i = 0; i < icons; ++i) {
-            surfBlitTint(s, icon.get(), (i * 13) % 470 + 3, (i * 17) % 320 + 3, 0, 0, 18, 18,
-                         SPixel{17, 17, 17, 255});
+            surfBlitTint(s, icon.get(), (i * 13) % 470 + 3, (i * 17) % 320 + 3, 0, 0, 18, 18, SPixel{17, 17, 17, 255});
         }
         benchmark::DoNotOptimize(target.data());
     }

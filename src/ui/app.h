@@ -7,7 +7,8 @@
 #include "surf/surf.h"
 #include "ui/bitmap.h"
 #include "ui/frame_memory.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/renderer.h"
 #include "ui/surfinput.h"
 
 // The window with everything one frame needs. The entry point drives it:

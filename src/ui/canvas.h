@@ -7,7 +7,6 @@
 
 #include "raster/canvas.h"
 #include "ui/bitmap.h"
-#include "ui/font.h"
 
 class Color;
 
@@ -32,8 +31,7 @@ public:
     void moveTo(float x, float y) { _canvas.move_to(x, y); }
     void lineTo(float x, float y) { _canvas.line_to(x, y); }
     void closePath() { _canvas.close_path(); }
-    void arc(float x, float y, float radius, float startAngle, float endAngle, bool counterClockwise = false)
-    {
+    void arc(float x, float y, float radius, float startAngle, float endAngle, bool counterClockwise = false) {
         _canvas.arc(x, y, radius, startAngle, endAngle, counterClockwise);
     }
     void rectangle(float x, float y, float w, float h) { _canvas.rectangle(x, y, w, h); }
@@ -51,8 +49,7 @@ public:
     void scale(float x, float y) { _canvas.scale(x, y); }
     void rotate(float angle) { _canvas.rotate(angle); }
     void setLineWidth(float w) { _canvas.set_line_width(w); }
-    void setLineDash(std::span<const float> segments)
-    {
+    void setLineDash(std::span<const float> segments) {
         _canvas.set_line_dash(segments.data(), static_cast<int>(segments.size()));
     }
     void setTextAlign(raster::align_style align) { _canvas.text_align = align; }
@@ -74,8 +71,7 @@ public:
 
     // Draws a bitmap's pixels stretched over the given rectangle in UI units.
     void drawImage(const Bitmap& image, float x, float y, float w, float h);
-    void getImageData(unsigned char* image, int w, int h, int stride, int x, int y)
-    {
+    void getImageData(unsigned char* image, int w, int h, int stride, int x, int y) {
         _canvas.get_image_data(image, w, h, stride, x, y);
     }
 
@@ -89,24 +85,4 @@ private:
     raster::canvas _canvas;
     const unsigned char* _loadedFontData = nullptr;
     Bitmap _bmp;
-};
-
-class TrueTypeFont::FontCanvas {
-public:
-    explicit FontCanvas(int size);
-
-    // The off-screen canvas strings are drawn on; null before the first draw.
-    Canvas* canvas() const { return _drawingCanvas.get(); }
-
-    // Advance width of the text, rounded up to whole units.
-    int measureText(const TrueTypeFont& font, std::string_view text);
-    // Pixel rows below the baseline that hold ink in a probe string.
-    int measureDescender(const TrueTypeFont& font);
-    // Keeps the drawing canvas while it is large enough at exactly this
-    // scale; otherwise replaces it with one of exactly the requested size.
-    void ensureCanvas(int width, int height, float backingScale);
-
-private:
-    std::unique_ptr<Canvas> _drawingCanvas;
-    Canvas _measuringCanvas;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/rendering.h"
+#include "ui/generic_command.h"
 
 UIToolkit::Interactor<float> clickInteraction(std::function<void()> onClick) {
     return [onClick = std::move(onClick)](const UIToolkit::InputState& in, UIValue<float>*, const geo::Rect&) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ui/style.h"
 #include "ui/toolkit.h"
 #include "ui/widgets.h"
 
@@ -30,17 +31,18 @@ void DebugDialog::render(UIContext& uic) {
     if (!uic.ctx->style->font) return;
 
     UI::Column column{
-        {UI::Spacer(), 1.0f},
+        {UI::Spacer(), UI::Share(1.0f)},
         {UI::Label("UI: " + std::to_string(uic.width) + "x" + std::to_string(uic.height), UIToolkit::alignCenter),
-         1.0f},
-        {UI::Label("Backing scale: " + std::to_string(uic.backingScale), UIToolkit::alignCenter), 1.0f},
-        {UI::Label("FPS: " + std::to_string(geo::truncate(_fps)), UIToolkit::alignCenter), 1.0f},
-        {UI::Spacer(), 1.0f},
+         UI::Share(1.0f)},
+        {UI::Label("Backing scale: " + std::to_string(uic.backingScale), UIToolkit::alignCenter), UI::Share(1.0f)},
+        {UI::Label("FPS: " + std::to_string(geo::truncate(_fps)), UIToolkit::alignCenter), UI::Share(1.0f)},
+        {UI::Spacer(), UI::Share(1.0f)},
     };
     // A bitmap that is not a window has no way to the screen to tell of.
     if (*_presentation)
-        column.children.insert(column.children.end() - 1,
-                               {UI::Label(std::string("Presentation: ") + _presentation, UIToolkit::alignCenter), 1.0f});
+        column.children.insert(
+            column.children.end() - 1,
+            {UI::Label(std::string("Presentation: ") + _presentation, UIToolkit::alignCenter), UI::Share(1.0f)});
     UIToolkit toolkit(uic);
     toolkit.dialog("Debuginfo", column, uic.width / 2, uic.height * 3 / 4);
 }

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <memory>
 
-#include "ui/rendering.h"
+#include "ui/delegate.h"
 
 class Font;
 

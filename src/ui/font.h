@@ -28,7 +28,7 @@ public:
 // Copies share their canvases and caches; a font is for one thread at a time.
 class TrueTypeFont : public Font {
 public:
-    // The measuring and drawing canvases (defined in ui/canvas.h).
+    // The measuring and drawing canvases (defined in ui/font_canvas.h).
     class FontCanvas;
 
     const int size;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/rendering.h"
+#include "ui/generic_command.h"
 
 namespace {
 

@@ -1,13 +1,24 @@
 #include <utility>
 
 #include "ui/font.h"
-#include "ui/rendering.h"
+#include "ui/style.h"
 
-void UIStyle::Palette::update(GuiPalette& colors) const {
+void UIPalette::update(GuiPalette& colors) const {
     const std::optional<Color>* roles[GUI_COLOR_MAX] = {
-        &text,       &border,      &windowBackground, &titleBackground, &titleText,
-        &panelBackground, &button, &buttonHover,      &buttonFocus,     &base,
-        &baseHover,  &baseFocus,   &scrollBase,       &scrollThumb,
+        &text,
+        &border,
+        &windowBackground,
+        &titleBackground,
+        &titleText,
+        &panelBackground,
+        &button,
+        &buttonHover,
+        &buttonFocus,
+        &base,
+        &baseHover,
+        &baseFocus,
+        &scrollBase,
+        &scrollThumb,
     };
     for (int slot = 0; slot < GUI_COLOR_MAX; ++slot) {
         if (*roles[slot]) colors[slot] = **roles[slot];

@@ -16,25 +16,31 @@ struct CellSums {
     float shares = 0.0f;
 };
 
-bool isFixed(const UI::Cell& cell) { return cell.size > 1.0f; }
-
 CellSums sumSizes(const std::vector<UI::Cell>& cells) {
     CellSums sums;
-    for (const UI::Cell& cell : cells) (isFixed(cell) ? sums.fixed : sums.shares) += cell.size;
+    for (const UI::Cell& cell : cells) {
+        if (const auto* fixed = std::get_if<UI::Fixed>(&cell.size))
+            sums.fixed += fixed->units;
+        else
+            sums.shares += std::get<UI::Share>(cell.size).weight;
+    }
     return sums;
 }
 
 // Space along the row or column once the gaps between n cells are taken off;
 // negative when the gaps alone do not fit.
-float spaceAfterGaps(int extent, int cells, int spacing) {
-    return static_cast<float>(extent - (cells - 1) * spacing);
+float spaceAfterGaps(int extent, int cells, int spacing) { return static_cast<float>(extent - (cells - 1) * spacing); }
+
+// A cell's extent before truncation: its fixed units, or its share of the
+// rest. Cells whose shares are all zero get nothing rather than 0/0.
+float unitsOf(const UI::Cell& cell, float rest, float shareSum) {
+    if (const auto* fixed = std::get_if<UI::Fixed>(&cell.size)) return fixed->units;
+    return shareSum != 0.0f ? std::get<UI::Share>(cell.size).weight * rest / shareSum : 0.0f;
 }
 
-// A cell's share of the rest. Cells whose shares are all zero get nothing
-// rather than 0/0.
-float shareOf(const UI::Cell& cell, float rest, float shareSum) {
-    return shareSum != 0.0f ? cell.size * rest / shareSum : 0.0f;
-}
+// The UI core reads an extent of 0 as its default size: a cell that would
+// get less than one unit gets the narrowest real extent instead.
+int cellExtent(float units) { return std::max(1, geo::truncate(units)); }
 
 void fillLayoutRow(gui_Context* ctx, int width, int height) {
     const int widths[] = {width};
@@ -89,19 +95,10 @@ void UIToolkit::row(int height, const std::vector<UI::Cell>& cells) {
     std::vector<int> widths;
     widths.reserve(cells.size());
     for (const UI::Cell& cell : cells) {
-        if (isFixed(cell)) {
-            widths.push_back(geo::truncate(cell.size));
-            continue;
-        }
-        const float w = shareOf(cell, rest, sums.shares);
-        if (w == 0.0f) {
-            // The UI core reads a width of 0 as its default width: give the
-            // cell the narrowest real width and take it from those after it.
-            widths.push_back(1);
-            rest -= 1.0f;
-        } else {
-            widths.push_back(geo::truncate(w));
-        }
+        const float w = unitsOf(cell, rest, sums.shares);
+        widths.push_back(cellExtent(w));
+        // A cell widened to one unit takes it from those after it.
+        if (geo::truncate(w) < 1) rest -= 1.0f;
     }
     gui_layout_row(&_ctx, n, widths.data(), height);
     for (const UI::Cell& cell : cells) layoutChild(cell.child);
@@ -117,7 +114,7 @@ void UIToolkit::column(int width, bool background, const std::vector<UI::Cell>& 
     const float rest = std::max(0.0f, avail - sums.fixed);
 
     for (const UI::Cell& cell : cells) {
-        const int h = geo::truncate(isFixed(cell) ? cell.size : shareOf(cell, rest, sums.shares));
+        const int h = cellExtent(unitsOf(cell, rest, sums.shares));
         fillLayoutRow(&_ctx, width, h);
         layoutChild(cell.child);
     }

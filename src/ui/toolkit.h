@@ -3,12 +3,13 @@
 #include <functional>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "guicore/guicore.h"
 #include "ui/colors.h"
 #include "ui/geometry.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
 
 class UIToolkit;
 template <typename T>
@@ -21,14 +22,28 @@ namespace UI {
 
 struct Column;
 
-// A child with its size: above 1.0 a fixed size in UI units (truncated), 1.0
-// or less a share of the space the fixed cells leave (shares are weights).
+// A size in UI units; the cell gets the whole units (truncated), though all
+// of it counts against the space the shares divide.
+struct Fixed {
+    constexpr explicit Fixed(float units) : units(units) {}
+    float units;
+};
+
+// A share of the space the fixed cells leave, as a weight against the other
+// shares of the row or column.
+struct Share {
+    constexpr explicit Share(float weight) : weight(weight) {}
+    float weight;
+};
+
+using CellSize = std::variant<Fixed, Share>;
+
+// A child with its size.
 struct Cell {
     ChildUI child;
-    float size;
+    CellSize size;
 
-    Cell(const ChildUI& c, float s) : child(c), size(s) {}
-    Cell(ChildUI&& c, float s) : child(std::move(c)), size(s) {}
+    Cell(ChildUI c, CellSize s) : child(std::move(c)), size(s) {}
 };
 
 }  // namespace UI

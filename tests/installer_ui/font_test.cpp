@@ -10,6 +10,7 @@
 #include "ui/bitmap.h"
 #include "ui/canvas.h"
 #include "ui/colors.h"
+#include "ui/font_canvas.h"
 #include "ui/font.h"
 
 namespace {

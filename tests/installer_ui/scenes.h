@@ -22,7 +22,8 @@
 #include "shared/assets.h"
 #include "ui/bitmap.h"
 #include "ui/debugdialog.h"
-#include "ui/rendering.h"
+#include "ui/context.h"
+#include "ui/renderer.h"
 
 // Drives a UI delegate frame by frame into a bitmap, with input handed
 // straight to the UI core in units, as the window's input bridges do.

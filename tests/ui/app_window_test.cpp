@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "ui/app.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 #include "ui_harness.h"
 
@@ -31,7 +32,8 @@ struct ButtonScreen : UIRendererDelegate {
         toolkit.window(
             "Root",
             [this](UIToolkit& t) {
-                t.row(-1, {{UI::Spacer(), 1.0f}, {UI::Button("Press", [this] { ++presses; }), 1.0f}});
+                t.row(-1,
+                      {{UI::Spacer(), UI::Share(1.0f)}, {UI::Button("Press", [this] { ++presses; }), UI::Share(1.0f)}});
             },
             GUI_OPT_NOINTERACT | GUI_OPT_NOCLOSE);
     }

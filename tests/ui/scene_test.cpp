@@ -12,6 +12,8 @@
 
 #include "ui/controls.h"
 #include "ui/frame_memory.h"
+#include "ui/generic_command.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 #include "ui_harness.h"
 
@@ -42,13 +44,13 @@ UIStyle::Palette everyRole() {
     return p;
 }
 
-UI::Cell frameCell(int i, float size) {
+UI::Cell frameCell(int i, UI::CellSize size) {
     return {[i](UIToolkit& t) { t.frame(Color(shade(i))); }, size};
 }
 
 // The widths the row hands to the UI core, read back from the row's layout
 // record by its first cell (whose own column layout sits on top of it).
-std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<float> sizes) {
+std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<UI::CellSize> sizes) {
     UIHarness ui(areaWidth, 100);
     ui.ctx->style->spacing = spacing;
     std::vector<int> widths;
@@ -58,7 +60,7 @@ std::vector<int> rowWidths(int areaWidth, int spacing, std::vector<float> sizes)
     };
     ui.frame([&](UIToolkit& t) {
         std::vector<UI::Cell> row;
-        for (float size : sizes) row.emplace_back(readRow, size);
+        for (UI::CellSize size : sizes) row.emplace_back(readRow, size);
         t.row(-1, row);
     });
     return widths;
@@ -85,22 +87,22 @@ TEST(UIScene, EveryCommandKindAndPaletteRoleMatchesThePicture) {
     int knob = 6;
     const auto scene = [&](UIToolkit& t) {
         gui_Context* c = &t.context();
-        t.row(12, {frameCell(0, 24), frameCell(1, 1.0f), frameCell(2, 0.5f)});
-        t.row(12, {frameCell(3, 24), frameCell(4, 1.5f), frameCell(5, 1.0f)});
-        t.row(12, {frameCell(6, 0.0f), frameCell(7, 1.0f), frameCell(8, 1.0f)});
+        t.row(12, {frameCell(0, UI::Fixed(24)), frameCell(1, UI::Share(1.0f)), frameCell(2, UI::Share(0.5f))});
+        t.row(12, {frameCell(3, UI::Fixed(24)), frameCell(4, UI::Fixed(1.5f)), frameCell(5, UI::Share(1.0f))});
+        t.row(12, {frameCell(6, UI::Share(0.0f)), frameCell(7, UI::Share(1.0f)), frameCell(8, UI::Share(1.0f))});
         t.row(-1, {});
         t.column(-1, true, {});
-        t.row(14, {{[](UIToolkit& t) { t.label("left", UIToolkit::alignLeft); }, 1.0f},
+        t.row(14, {{[](UIToolkit& t) { t.label("left", UIToolkit::alignLeft); }, UI::Share(1.0f)},
                    {[&](UIToolkit& t) {
                         UIStyle inner(c);
                         inner.color(GUI_COLOR_TEXT, Color::ACCENT).padding(0);
                         t.label("mid", UIToolkit::alignCenter);
                     },
-                    1.0f},
-                   {[](UIToolkit& t) { t.label("right", UIToolkit::alignRight); }, 1.0f}});
-        t.row(24, {{UI::Button("Go", [] {}), 40},
-                   {[&](UIToolkit&) { gui_image_knob(c, row, &knob); }, 10},
-                   {UI::Panel([](UIToolkit& t) { t.text("a panel of words wrapping"); }, "panel"), 1.0f}});
+                    UI::Share(1.0f)},
+                   {[](UIToolkit& t) { t.label("right", UIToolkit::alignRight); }, UI::Share(1.0f)}});
+        t.row(24, {{UI::Button("Go", [] {}), UI::Fixed(40)},
+                   {[&](UIToolkit&) { gui_image_knob(c, row, &knob); }, UI::Fixed(10)},
+                   {UI::Panel([](UIToolkit& t) { t.text("a panel of words wrapping"); }, "panel"), UI::Share(1.0f)}});
         const geo::Rect anywhere(0, 0, 1, 1);
         pushGenericDrawCommand(c, anywhere, [&](Bitmap& b, geo::Rect&) {
             for (int i : {-3, 1, 7}) row.draw(b, i, 10 + 10 * (i + 3), 250);
@@ -207,14 +209,17 @@ TEST(FrameMemoryTest, OnlyAnIdenticalFrameIntoTheSameBitmapRepeats) {
     }
 }
 
-// Beyond the scene's rows: rows without room, and rows of zero shares only.
+// Beyond the scene's rows: rows without room, tiny shares, and rows of zero shares only.
 TEST(Toolkit, RowWidthArithmetic) {
-    // No room at all: the first share gets one unit, which the others then lack.
-    EXPECT_EQ(rowWidths(10, 8, {1.0f, 1.0f, 1.0f}), (std::vector<int>{1, 0, 0}));
+    const UI::Share one(1.0f), none(0.0f);
+    // No room at all: every cell still gets one unit rather than the core's default size.
+    EXPECT_EQ(rowWidths(10, 8, {one, one, one}), (std::vector<int>{1, 1, 1}));
+    // A share that would truncate to nothing gets one unit, not the core's default size.
+    EXPECT_EQ(rowWidths(300, 8, {UI::Share(0.001f), one}), (std::vector<int>{1, 290}));
     // Fixed cells keep their widths even when they fill the row.
-    EXPECT_EQ(rowWidths(100, 4, {60.0f, 36.0f, 1.0f}), (std::vector<int>{60, 36, 1}));
+    EXPECT_EQ(rowWidths(100, 4, {UI::Fixed(60), UI::Fixed(36), one}), (std::vector<int>{60, 36, 1}));
     // Only zero shares: no 0/0, each gets one unit.
-    EXPECT_EQ(rowWidths(100, 4, {0.0f, 0.0f}), (std::vector<int>{1, 1}));
+    EXPECT_EQ(rowWidths(100, 4, {none, none}), (std::vector<int>{1, 1}));
 }
 
 TEST(Controls, VerticalDragSweepsTheValueWithinItsRange) {

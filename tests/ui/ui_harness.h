@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "guicore/guicore.h"
+#include "ui/context.h"
 #include "ui/font.h"
-#include "ui/rendering.h"
+#include "ui/renderer.h"
 #include "ui/toolkit.h"
 
 // A font of fixed-size cells: every character is `advance` units wide and a line

@@ -6,7 +6,8 @@
 
 #include "install.h"
 #include "keyboard.h"
-#include "ui/rendering.h"
+#include "ui/delegate.h"
+#include "ui/style.h"
 #include "ui/toolkit.h"
 
 // The installer's screens and the moves between them: start, licence,

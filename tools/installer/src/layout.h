@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/rendering.h"
+#include "ui/style.h"
 #include "ui/widgets.h"
 
 struct Sizes {
@@ -39,26 +39,26 @@ std::string breakWideWords(std::string_view text, int width, Font& font);
 
 // One button across the width, inset a little from both sides.
 template <typename B>
-UI::Cell buttonRowCell(const B& button)
-{
-    return UI::Cell(UI::Row{
-                        { UI::Spacer(), Sizes::Spacing::small },
-                        { button, 1.0f },
-                        { UI::Spacer(), Sizes::Spacing::small },
-                    },
-                    Sizes::buttonHeight);
+UI::Cell buttonRowCell(const B& button) {
+    return UI::Cell(
+        UI::Row{
+            {UI::Spacer(), UI::Fixed(Sizes::Spacing::small)},
+            {button, UI::Share(1.0f)},
+            {UI::Spacer(), UI::Fixed(Sizes::Spacing::small)},
+        },
+        UI::Fixed(Sizes::buttonHeight));
 }
 
 // Two buttons sharing the width equally.
 template <typename B1, typename B2>
-UI::Cell buttonRowCell(const B1& first, const B2& second)
-{
-    return UI::Cell(UI::Row{
-                        { UI::Spacer(), Sizes::Spacing::small },
-                        { first, 1.0f },
-                        { UI::Spacer(), Sizes::Spacing::tiny },
-                        { second, 1.0f },
-                        { UI::Spacer(), Sizes::Spacing::small },
-                    },
-                    Sizes::buttonHeight);
+UI::Cell buttonRowCell(const B1& first, const B2& second) {
+    return UI::Cell(
+        UI::Row{
+            {UI::Spacer(), UI::Fixed(Sizes::Spacing::small)},
+            {first, UI::Share(1.0f)},
+            {UI::Spacer(), UI::Fixed(Sizes::Spacing::tiny)},
+            {second, UI::Share(1.0f)},
+            {UI::Spacer(), UI::Fixed(Sizes::Spacing::small)},
+        },
+        UI::Fixed(Sizes::buttonHeight));
 }

@@ -1,4 +1,4 @@
-#include "ui/rendering.h"
+#include "ui/renderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,11 @@
 #include <new>
 #include <utility>
 
+#include "ui/colors.h"
+#include "ui/context.h"
 #include "ui/debugdialog.h"
 #include "ui/font.h"
+#include "ui/generic_command.h"
 #include "ui/resample.h"
 
 namespace {
@@ -87,10 +90,6 @@ void runGenericCommand(gui_Context* ctx, gui_Command* slot, Bitmap& target) {
 
 }  // namespace
 
-UIIconSet::UIIconSet(std::shared_ptr<Surf> close, std::shared_ptr<Surf> check, std::shared_ptr<Surf> collapsed,
-                     std::shared_ptr<Surf> expanded)
-    : close(std::move(close)), check(std::move(check)), collapsed(std::move(collapsed)), expanded(std::move(expanded)) {}
-
 void prepareContext(gui_Context* ctx) {
     ctx->text_width = measureTextWidth;
     ctx->text_height = measureTextHeight;
@@ -135,38 +134,38 @@ void UIRenderer::replay() {
     gui_Command* cmd = nullptr;
     while (gui_next_command(ctx, &cmd)) {
         switch (cmd->type) {
-        case GENERIC_DRAW_COMMAND:
-            runGenericCommand(ctx, cmd, bmp);
-            break;
-        case GUI_COMMAND_CLIP: {
-            const geo::Rect bounds = (geo::Rect(cmd->clip.rect) * scale).integerBounds();
-            surfClip(target, geo::truncate(bounds.x), geo::truncate(bounds.y), geo::truncate(bounds.w),
-                     geo::truncate(bounds.h));
-            break;
-        }
-        case GUI_COMMAND_RECT: {
-            const gui_Rect r = pixelRect(cmd->rect.rect, scale);
-            surfFill(target, r.x, r.y, r.w, r.h, Color(cmd->rect.color));
-            break;
-        }
-        case GUI_COMMAND_TEXT:
-            if (Font* font = fontOf(cmd->text.font)) {
-                font->drawTo(bmp, cmd->text.str, cmd->text.pos.x, cmd->text.pos.y, Color(cmd->text.color));
+            case GENERIC_DRAW_COMMAND:
+                runGenericCommand(ctx, cmd, bmp);
+                break;
+            case GUI_COMMAND_CLIP: {
+                const geo::Rect bounds = (geo::Rect(cmd->clip.rect) * scale).integerBounds();
+                surfClip(target, geo::truncate(bounds.x), geo::truncate(bounds.y), geo::truncate(bounds.w),
+                         geo::truncate(bounds.h));
+                break;
             }
-            break;
-        case GUI_COMMAND_ICON: {
-            const int id = cmd->icon.id;
-            const Surf* icon = id > 0 && id < GUI_ICON_MAX ? iconBitmaps[id] : nullptr;
-            if (!icon) break;
-            const gui_Rect& r = cmd->icon.rect;
-            // An icon is as many units as it has pixels, centred in its cell.
-            const gui_Rect placed = pixelRect(
-                gui_rect(r.x + (r.w - icon->w) / 2, r.y + (r.h - icon->h) / 2, icon->w, icon->h), scale);
-            drawIcon(target, *icon, placed, Color(cmd->icon.color));
-            break;
-        }
-        default:
-            break;
+            case GUI_COMMAND_RECT: {
+                const gui_Rect r = pixelRect(cmd->rect.rect, scale);
+                surfFill(target, r.x, r.y, r.w, r.h, Color(cmd->rect.color));
+                break;
+            }
+            case GUI_COMMAND_TEXT:
+                if (Font* font = fontOf(cmd->text.font)) {
+                    font->drawTo(bmp, cmd->text.str, cmd->text.pos.x, cmd->text.pos.y, Color(cmd->text.color));
+                }
+                break;
+            case GUI_COMMAND_ICON: {
+                const int id = cmd->icon.id;
+                const Surf* icon = id > 0 && id < GUI_ICON_MAX ? iconBitmaps[id] : nullptr;
+                if (!icon) break;
+                const gui_Rect& r = cmd->icon.rect;
+                // An icon is as many units as it has pixels, centred in its cell.
+                const gui_Rect placed =
+                    pixelRect(gui_rect(r.x + (r.w - icon->w) / 2, r.y + (r.h - icon->h) / 2, icon->w, icon->h), scale);
+                drawIcon(target, *icon, placed, Color(cmd->icon.color));
+                break;
+            }
+            default:
+                break;
         }
     }
 }
