@@ -12,23 +12,17 @@
 #include "ui/toolkit.h"
 
 // A font of fixed-size cells: every character is `advance` units wide and a line
-// `lineHeight` high. Drawing fills the text's box in its colour and remembers the call.
+// `lineHeight` high. Drawing fills the text's box in its colour.
 class FakeFont : public Font {
 public:
-    struct Drawn {
-        std::string text;
-        int x, y;
-    };
     explicit FakeFont(int advance = 7, int lineHeight = 10) : _advance(advance), _lineHeight(lineHeight) {}
     int textWidth(std::string_view text) override { return static_cast<int>(text.size()) * _advance; }
     int textHeight() override { return _lineHeight; }
     void drawTo(Bitmap& target, std::string_view text, int x, int y, Color color) override {
-        drawn.push_back({std::string(text), x, y});
         const float s = target.backingScale();
         surfFill(target.surfHandle(), static_cast<int>(x * s), static_cast<int>(y * s),
                  static_cast<int>(textWidth(text) * s), static_cast<int>(_lineHeight * s), color);
     }
-    std::vector<Drawn> drawn;
 
 private:
     int _advance, _lineHeight;
@@ -74,19 +68,11 @@ struct UIHarness {
     }
 
     // The same frame through the renderer, replayed into the target.
-    void render(Bitmap& target, const std::function<void(UIToolkit&)>& content) {
+    void render(Bitmap& target, const std::function<void(UIToolkit&)>& content,
+                const UIIconSet& icons = whiteIcons(18)) {
         ScriptedDelegate delegate;
         delegate.describe = [&](UIContext& c) { describeRoot(c, content); };
-        UIRenderer(target, ctx.get(), whiteIcons(18), delegate).render();
-    }
-
-    // The walked records of one type.
-    std::vector<gui_Command*> commands(int type) {
-        std::vector<gui_Command*> out;
-        gui_Command* cmd = nullptr;
-        while (gui_next_command(ctx.get(), &cmd))
-            if (cmd->type == type) out.push_back(cmd);
-        return out;
+        UIRenderer(target, ctx.get(), icons, delegate).render();
     }
 
 private:
@@ -103,5 +89,3 @@ private:
         ctx->style->padding = padding;
     }
 };
-
-inline std::array<int, 4> box(gui_Rect r) { return {r.x, r.y, r.w, r.h}; }
