@@ -1,24 +1,44 @@
-// Test access to the canvas's float image, read before quantisation.
+// Test access to the canvas's float image, read before quantisation; whole
+// pictures compared with committed references; font files.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "raster/canvas.h"
+#include "surf/surf.h"
 
 namespace raster {
 
 struct canvas_probe {
-    static rgba pixel(canvas const& image, int x, int y) { return image.bitmap[y * image.size_x + x]; }
-    static float alpha(canvas const& image, int x, int y) { return pixel(image, x, y).a; }
+    static float alpha(canvas const& image, int x, int y) { return image.bitmap[y * image.size_x + x].a; }
     static uint64_t outline_steps(canvas const& image) { return image.outline_steps; }
-    // Total coverage of the canvas (white on transparent).
     static double total_alpha(canvas const& image) {
         double sum = 0.0;
         for (int i = 0; i < image.size_x * image.size_y; ++i) sum += image.bitmap[i].a;
         return sum;
+    }
+    // The canvas as 8-bit sRGB against data/<name>.png, byte for byte. After
+    // an intended change, run the tests with UPDATE_GOLDEN=1 and look at the
+    // pictures before committing; a mismatch is written to <name>.actual.png.
+    static void expect_picture(canvas& image, std::string const& name) {
+        std::unique_ptr<Surf, void (*)(Surf*)> actual(surfBitmap(image.size_x, image.size_y), surfFree),
+            expected(nullptr, surfFree);
+        image.get_image_data(&actual->pix->r, image.size_x, image.size_y, image.size_x * 4, 0, 0);
+        std::string const path = std::string(TEST_DATA_DIR) + "/" + name + ".png";
+        ASSERT_TRUE(!std::getenv("UPDATE_GOLDEN") || surfSaveImage(path.c_str(), actual.get())) << path;
+        if (std::getenv("UPDATE_GOLDEN")) return;
+        expected.reset(surfLoadImage(path.c_str()));
+        size_t const bytes = 4 * size_t(actual->w) * size_t(actual->h);
+        if (!expected || expected->w != actual->w || expected->h != actual->h ||
+            std::memcmp(expected->pix, actual->pix, bytes))
+            surfSaveImage((name + ".actual.png").c_str(), actual.get()), ADD_FAILURE() << path << " differs";
     }
 };
 
@@ -29,6 +49,15 @@ namespace raster_test {
 inline std::vector<unsigned char> read_file(std::string const& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A small generated font in data/, made by fuzz/raster/make_fonts.py.
+inline std::vector<unsigned char> font_file(std::string const& name) {
+    return read_file(std::string(TEST_DATA_DIR) + "/" + name + ".ttf");
+}
+
+inline bool select(raster::canvas& image, std::vector<unsigned char> const& font, float size) {
+    return image.set_font(font.data(), static_cast<int>(font.size()), size);
 }
 
 }  // namespace raster_test

@@ -59,10 +59,8 @@ void compare_at(std::vector<unsigned char> const& file, int size, bounds limits)
         FT_Bitmap const& bitmap = slot->bitmap;
         int left = origin_x + slot->bitmap_left - margin, top = origin_y - slot->bitmap_top - margin;
         int width = static_cast<int>(bitmap.width) + 2 * margin, height = static_cast<int>(bitmap.rows) + 2 * margin;
-        if (left < 0 || top < 0 || left + width > side || top + height > side) {
-            ++skipped;
-            continue;
-        }
+        bool outside = left < 0 || top < 0 || left + width > side || top + height > side;
+        if (skipped += outside, outside) continue;
         image.fill_text(text.c_str(), static_cast<float>(origin_x), static_cast<float>(origin_y));
         double total = 0.0, worst = 0.0;
         for (int y = 0; y < height; ++y)
@@ -72,21 +70,16 @@ void compare_at(std::vector<unsigned char> const& file, int size, bounds limits)
                     bx >= 0 && by >= 0 && bx < static_cast<int>(bitmap.width) && by < static_cast<int>(bitmap.rows);
                 double reference = in_bitmap ? bitmap.buffer[by * bitmap.pitch + bx] / 255.0 : 0.0;
                 double difference = std::fabs(canvas_probe::alpha(image, left + x, top + y) - reference);
-                total += difference;
-                worst = std::max(worst, difference);
+                total += difference, worst = std::max(worst, difference);
             }
         // Our ink stays inside the outline's box, which is FreeType's bitmap;
         // anything left beyond it shows in the check after the loop.
         image.clear_rectangle(static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
                               static_cast<float>(height));
-        ++glyphs;
-        font_total += total;
-        font_pixels += width * height;
-        worst_mean = std::max(worst_mean, total / (width * height));
-        worst_pixel = std::max(worst_pixel, worst);
+        ++glyphs, font_total += total, font_pixels += width * height;
+        worst_mean = std::max(worst_mean, total / (width * height)), worst_pixel = std::max(worst_pixel, worst);
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
+    FT_Done_Face(face), FT_Done_FreeType(library);
     SCOPED_TRACE("at " + std::to_string(size) + " px");
     EXPECT_EQ(canvas_probe::total_alpha(image), 0.0) << "ink outside FreeType's glyph boxes";
     EXPECT_GT(glyphs, 500);
