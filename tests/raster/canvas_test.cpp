@@ -1,5 +1,5 @@
 // The canvas as a whole: scenes that exercise most of it at once, compared byte for byte with committed pictures
-// (canvas_probe.h says how to regenerate them), and fixed faults that a picture shows too weakly.
+// (golden_picture.h says how to regenerate them), and fixed faults that a picture shows too weakly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
