@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "xvfb_server.h"
 
@@ -19,8 +20,7 @@ public:
         ASSERT_FALSE(_server->display().empty()) << "Xvfb did not start";
         char folder[] = "/tmp/window_test_XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
-        _config = folder;
-        setenv("XDG_CONFIG_HOME", folder, 1);
+        setenv("XDG_CONFIG_HOME", (_config = folder).c_str(), 1);
         // Mesa unloads its driver with the last display connection that used it,
         // and with it the static data that still points at the driver's one-time
         // allocations, which LeakSanitizer would then report. A connection held
@@ -31,14 +31,11 @@ public:
         if (GLXFBConfig* configs = glXChooseFBConfig(driverHolder, DefaultScreen(driverHolder), nullptr, &count))
             XFree(configs);
     }
-    void TearDown() override {
-        _server.reset();
-        std::filesystem::remove_all(_config);
-    }
+    void TearDown() override { _server.reset(), std::filesystem::remove_all(_config); }
 
 private:
     std::unique_ptr<XvfbServer> _server;
-    std::filesystem::path _config;
+    std::string _config;
 };
 
 testing::Environment* const environment = testing::AddGlobalTestEnvironment(new XEnvironment);
@@ -54,8 +51,7 @@ void WindowTest::SetUp() {
 }
 
 void WindowTest::TearDown() {
-    for (Surf* window : _open) surfFree(window);
-    _open.clear();
+    for (Surf* window : std::exchange(_open, {})) surfFree(window);
     if (x) XCloseDisplay(x);
 }
 
@@ -73,12 +69,8 @@ Surf* WindowTest::open(int w, int h, const char* title, int flags) {
 }
 
 bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames) {
-    for (int frame = 0; frame < maxFrames; frame++) {
-        surfUpdate(window);
-        XSync(x, False);
-        if (condition()) return true;
-        usleep(2000);
-    }
+    for (int frame = 0; frame < maxFrames; frame++, usleep(2000))
+        if (surfUpdate(window), XSync(x, False), condition()) return true;
     return false;
 }
 
@@ -97,9 +89,8 @@ XPoint WindowTest::rootPosition(Surf* window) {
 
 unsigned long WindowTest::pixel(Surf* window, int px, int py) {
     XImage* image = XGetImage(x, xwindow(window), px, py, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return ~0ul;
-    unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
-    XDestroyImage(image);
+    unsigned long value = image ? XGetPixel(image, 0, 0) & 0xFFFFFF : ~0ul;
+    if (image) XDestroyImage(image);
     return value;
 }
 
@@ -121,8 +112,7 @@ void expectScaledPattern(Display* x, Surf* window) {
             int bx = cx - win->pos[0], by = cy - win->pos[1];
             bool inside = bx >= 0 && by >= 0 && bx < window->w * win->scale && by < window->h * win->scale;
             unsigned long want = inside ? packed(patternAt(bx / win->scale, by / win->scale)) : 0;
-            unsigned long got = XGetPixel(image, cx, cy) & 0xFFFFFF;
-            if (got != want && wrong++ < 5)
+            if (unsigned long got = XGetPixel(image, cx, cy) & 0xFFFFFF; got != want && wrong++ < 5)
                 ADD_FAILURE() << "client pixel " << cx << "," << cy << ": " << std::hex << got << " instead of "
                               << want;
         }

@@ -15,7 +15,6 @@ public:
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
     XvfbServer& operator=(const XvfbServer&) = delete;
-
     // Empty when the server could not be started.
     const std::string& display() const { return _display; }
 
