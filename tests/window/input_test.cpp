@@ -27,6 +27,7 @@ class InputTest : public WindowTest {
 protected:
     void run(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
+            if (HasFatalFailure()) return;  // later steps build on earlier ones
             if (step.send) step.send();
             bool held = step.frames == 0 && step.then();
             for (int frame = 0; frame < -step.frames; frame++) surfUpdate(w), XSync(x, False), held = step.then();
@@ -36,16 +37,16 @@ protected:
     }
     int buttons(int* mx = nullptr, int* my = nullptr) {
         int pressed = -1;
-        surfMouse(w, mx, my, &pressed);
-        return pressed;
+        return surfMouse(w, mx, my, &pressed), pressed;
     }
+    static auto now() { return std::chrono::steady_clock::now(); }
     bool down(int code) { return surfKeyDown(w, code) != 0; }
     bool held(int code) { return surfKeyHeld(w, code) != 0; }
     bool borderless() { return surfInternal(w)->dwStyle & 0x80000000u; }
     bool at(int left, int top, int width) { return rootX(w) == left && rootY(w) == top && w->w == width; }
     bool fullScreen() {
-        return borderless() && rootX(w) == 0 && rootY(w) == 0 && attributes(w).width == 1280 &&
-               attributes(w).height == 1024;
+        const XWindowAttributes a = attributes(w);
+        return borderless() && rootX(w) == 0 && rootY(w) == 0 && a.width == 1280 && a.height == 1024;
     }
     void click() { button(1, true), settle(w, 3), button(1, false), settle(w, 2); }
     Surf* w = nullptr;
@@ -69,13 +70,11 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
     request.xclient = {ClientMessage, 0, True, x, xwindow(w), XInternAtom(x, "WM_PROTOCOLS", False), 32, {}};
     request.xclient.data.l[0] = (long)XInternAtom(x, "WM_DELETE_WINDOW", False);
 
-    std::vector<Step> steps = {
+    run({
         {"idle frames rest and present nothing",
+         [&] { surfUpdateUnchanged(w), surfUpdateUnchanged(w), surfUpdateUnchanged(w); },  // takes what presents sent
          [&] {
-             for (int i = 0; i < 3; i++) surfUpdateUnchanged(w);  // takes what the last present sent back
-         },
-         [&] {
-             unsigned presents = clock.presents;
+             const unsigned presents = clock.presents;
              waits = clock.waits;
              for (int i = 0; i < 10; i++) surfUpdateUnchanged(w);
              return clock.presents == presents && clock.waits == waits + 10;
@@ -87,13 +86,12 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
         {"of two characters typed within a frame the last", [&] { tap(XK_x), tap(XK_y); },
          [&] { return surfReadChar(w) == 'y' && surfReadChar(w) == 0; }},
         {"no such key", {}, [&] { return !held(999); }, 0},
-    };
-    for (auto [sym, code] : {keys[0], keys[1], keys[2]}) {
-        steps.push_back({"pressed", [&, sym] { key(sym, true); }, [&, code] { return held(code) && down(code); }});
-        steps.push_back({"down one frame", {}, [&, code] { return held(code) && !down(code) && !held('B'); }, -1});
-        steps.push_back({"released", [&, sym] { key(sym, false); }, [&, code] { return !held(code) && !down(code); }});
-    }
-    const std::vector<Step> rest = {
+    });
+    for (auto [sym, code] : {keys[0], keys[1], keys[2]})
+        run({{"pressed", [&, sym] { key(sym, true); }, [&, code] { return held(code) && down(code); }},
+             {"down one frame", {}, [&, code] { return held(code) && !down(code) && !held('B'); }, -1},
+             {"released", [&, sym] { key(sym, false); }, [&, code] { return !held(code) && !down(code); }}});
+    run({
         {"left Shift", [&] { key(XK_Shift_L, true); },
          [&] { return down(SK_SHIFT) && held(SK_LSHIFT) && !held(SK_RSHIFT); }},
         {"either Shift holds Shift", [&] { key(XK_Shift_R, true), key(XK_Shift_L, false); },
@@ -111,11 +109,9 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] {
              for (const auto& [sym, code] : keys)
                  if (down(code)) presses[code]++, seen++;
-             int left = buttons() & SURF_BUTTON_LEFT;
-             clicks += left && !wasDown;
-             wasDown = left;
-             surfWheel(w, &dx, &dy);
-             sumX += dx, sumY += dy;
+             const int left = buttons() & SURF_BUTTON_LEFT;
+             clicks += left && !wasDown, wasDown = left;
+             surfWheel(w, &dx, &dy), sumX += dx, sumY += dy;
              return seen == (int)std::size(keys) + 1 && clicks == 2 && !wasDown && sumX == 1 && sumY == 1;
          }},
         {"each once, Tab twice, no wheel left",
@@ -123,8 +119,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] {
              for (const auto& [sym, code] : keys)
                  if (presses[code] != (code == SK_TAB ? 2 : 1) || held(code)) return false;
-             surfWheel(w, &dx, &dy);
-             return dx == 0 && dy == 0 && buttons() == 0;
+             return surfWheel(w, &dx, &dy), dx == 0 && dy == 0 && buttons() == 0;
          },
          -1},
         {"Shift", [&] { key(XK_Shift_L, true); }, [&] { return held(SK_SHIFT); }},
@@ -135,11 +130,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
         {"a tap", [&] { tap(XK_a); }, [&] { return down('A'); }},
         {"its release is held over and taken without resting",
          {},
-         [&] {
-             waits = clock.waits;
-             surfUpdateUnchanged(w);
-             return clock.waits == waits && !held('A');
-         },
+         [&] { return waits = clock.waits, surfUpdateUnchanged(w), clock.waits == waits && !held('A'); },
          0},
         // In bitmap pixels, negative above and left of the bitmap.
         {"right button pressed inside", [&] { button(3, true); }, [&] { return buttons() == SURF_BUTTON_RIGHT; }},
@@ -150,17 +141,13 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          }},
         {"released", [&] { button(3, false); }, [&] { return !surfTouch(w, &touch, 1) && !surfTouch(w, &touch, 0); }},
         // Auto-repeat neither renews key-down nor types again.
+        // A second listener sees the server repeat.
         {"held past the repeat delay",
          [&] {
-             XSelectInput(x, xwindow(w), KeyPressMask);  // a second listener sees the server repeat
-             key(XK_k, true);
-             until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1300);
+             XSelectInput(x, xwindow(w), KeyPressMask), key(XK_k, true);
+             until = now() + std::chrono::milliseconds(1300);
          },
-         [&] {
-             downFrames += down('K'), typed += surfReadChar(w) == 'k';
-             return held('K') && std::chrono::steady_clock::now() > until;
-         },
-         100000},
+         [&] { return downFrames += down('K'), typed += surfReadChar(w) == 'k', held('K') && now() > until; }, 100000},
         {"down and typed once while the server repeated",
          [&] {
              key(XK_k, false);
@@ -172,8 +159,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] { return held('Z') && buttons() == SURF_BUTTON_LEFT; }},
         {"focus lost",
          [&] {
-             tap(XK_c);
-             XMapWindow(x, other);
+             tap(XK_c), XMapWindow(x, other);
              XWindowAttributes a = {};
              for (int i = 0; i < 500 && a.map_state != IsViewable; i++)
                  XGetWindowAttributes(x, other, &a), usleep(1000);
@@ -224,13 +210,10 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
                              (const unsigned char*)states, 2);
          },
          [&] { return fullScreen(); }},
-    };
-    steps.insert(steps.end(), rest.begin(), rest.end());
-    run(steps);
+    });
     XDestroyWindow(x, other);
     Window xw = xwindow(w);
-    close(w);
-    XSync(x, False);
+    close(w), XSync(x, False);
     XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes a;
     EXPECT_FALSE(XGetWindowAttributes(x, xw, &a));  // gone with surfFree
@@ -240,7 +223,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
 TEST(TimeTest, FirstCallReadsZeroThenTheSecondsSinceThePreviousCall) {
     EXPECT_EQ(surfTime(), 0.0f);
     usleep(30000);
-    float seconds = surfTime();
+    const float seconds = surfTime();
     EXPECT_TRUE(seconds >= 0.029f && seconds < 1.0f) << seconds;
 }
 
@@ -256,29 +239,28 @@ TEST_F(InputTest, ErrorMessageWindowShowsUntilDismissedThenTheProcessEndsWithOne
     if (child == 0) surfError(nullptr, "Something failed: %s\n", "the disk");
     // The top-level window named "Error", once it shows its light background
     // with dark text in the upper half.
-    bool shown = false;
     Window box = 0;
-    for (int i = 0; i < 500 && !shown; i++, usleep(10000)) {
+    const auto showsMessage = [&](Window candidate) {
+        char* title = nullptr;
+        XWindowAttributes a = {};
+        const bool named = XFetchName(x, candidate, &title) && title && !strcmp(title, "Error");
+        if (title) XFree(title);
+        if (!named || !XGetWindowAttributes(x, candidate, &a) || a.map_state != IsViewable || a.width <= 100) return;
+        XImage* image = XGetImage(x, candidate, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap);
+        for (int p = 0; image && p < a.width * a.height / 2 && !box; p++)
+            if ((XGetPixel(image, 1, 1) & 0xFFFFFF) == 0xF0F0F0 &&
+                !(XGetPixel(image, p % a.width, p / a.width) & 0xFFFFFF))
+                box = candidate;
+        if (image) XDestroyImage(image);
+    };
+    for (int i = 0; i < 500 && !box; i++, usleep(10000)) {
         Window root, parent, *children = nullptr;
         unsigned count = 0;
         XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-        for (unsigned c = 0; c < count && !shown; c++) {
-            char* title = nullptr;
-            XWindowAttributes a = {};
-            if (XFetchName(x, children[c], &title) && title && !strcmp(title, "Error") &&
-                XGetWindowAttributes(x, children[c], &a) && a.map_state == IsViewable && a.width > 100) {
-                box = children[c];
-                XImage* image = XGetImage(x, box, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap);
-                for (int p = 0; image && p < a.width * a.height / 2 && !shown; p++)
-                    shown = (XGetPixel(image, 1, 1) & 0xFFFFFF) == 0xF0F0F0 &&
-                            !(XGetPixel(image, p % a.width, p / a.width) & 0xFFFFFF);
-                if (image) XDestroyImage(image);
-            }
-            if (title) XFree(title);
-        }
+        for (unsigned c = 0; c < count && !box; c++) showsMessage(children[c]);
         if (children) XFree(children);
     }
-    ASSERT_TRUE(shown) << "no message window appeared";
+    ASSERT_TRUE(box) << "no message window appeared";
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the process must wait for the user";
     XSetInputFocus(x, box, RevertToParent, CurrentTime);

@@ -14,8 +14,7 @@ protected:
         XMoveResizeWindow(x, xwindow(window), left, top, (unsigned)w, (unsigned)h);
         EXPECT_TRUE(
             updateUntil(window, [&] { return rootX(window) == left && rootY(window) == top && window->w == w; }));
-        settle(window);
-        return window;
+        return settle(window), window;
     }
 };
 
@@ -31,8 +30,7 @@ TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeftInFullScreenOrNot) {
     ASSERT_TRUE(updateUntil(window, [&] { return window->w == 1280; }));
     close(window);
     window = open(200, 150, "Remembered", SURF_RESIZE);
-    EXPECT_TRUE(surfInternal(window)->dwStyle & 0x80000000u);
-    EXPECT_EQ(attributes(window).width * 10000 + window->h, 1280 * 10000 + 1024);
+    EXPECT_TRUE(surfInternal(window)->dwStyle & 0x80000000u && attributes(window).width == 1280 && window->h == 1024);
     altReturn();  // leaving full screen goes back to where it was before
     ASSERT_TRUE(updateUntil(window, [&] { return window->w == 300; }));
     EXPECT_TRUE(updateUntil(window, [&] { return rootX(window) == 210 && rootY(window) == 160; }));
@@ -45,9 +43,9 @@ TEST(PlacementText, RecordsAreFoundByExactTitleAndMalformedOrImplausibleOnesSkip
     text = surfPlacementReplace(text, "two\nlines \\n", a);
     text = surfPlacementReplace(text, "Window", b);  // replaced, not added
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    EXPECT_TRUE(surfPlacementFind(text, "two\nlines \\n", &found));
     ASSERT_TRUE(surfPlacementFind(text, "Window", &found));
     EXPECT_EQ(found.rect.left * 10 + found.borderless, -50 * 10 + 1);
-    EXPECT_TRUE(surfPlacementFind(text, "two\nlines \\n", &found));
     for (const char* title : {"Window 2", "Win", "two\\nlines \\n", "two"})
         EXPECT_FALSE(surfPlacementFind(text, title, &found)) << title;
     for (const char* line : {"", "1 2 3 4 0", "1 2 3 4 0\n", "a b c d 0 T", "1 2 3 4 2 T", "5 5 5 9 0 T", "1 2 3 4 0T",
@@ -68,11 +66,11 @@ TEST_F(PlacementTest, LostPlacementReopensCentredAndDragsAreStoredOnceSettled) {
         XMoveWindow(x, xwindow(window), 100 + step * 10, 100);
         ASSERT_TRUE(updateUntil(window, [&] { return rootX(window) == 100 + step * 10; }));
     }
-    EXPECT_TRUE(surfInternal(window)->placementPending);  // the frame that saw the last move has not stored it
     SurfPlacement stored = {};
-    EXPECT_FALSE(surfPlacementLoad("Lost", &stored) && stored.rect.left == 150);
-    ASSERT_TRUE(updateUntil(
-        window, [&] { return surfPlacementLoad("Lost", &stored) && stored.rect.left == 150; }, 5000));
+    const auto storedMove = [&] { return surfPlacementLoad("Lost", &stored) && stored.rect.left == 150; };
+    // The frame that saw the last move has not stored it.
+    EXPECT_TRUE(surfInternal(window)->placementPending && !storedMove());
+    ASSERT_TRUE(updateUntil(window, storedMove, 5000));
 }
 
 TEST_F(PlacementTest, MoveNotYetSettledIsStoredWhenTheProgramExits) {
@@ -82,19 +80,15 @@ TEST_F(PlacementTest, MoveNotYetSettledIsStoredWhenTheProgramExits) {
         // frame; the window stays reachable, so leak checking has nothing to say.
         static Surf* window = surfWindow(200, 150, "Exiting", SURF_RESIZE);
         Display* own = XOpenDisplay(nullptr);
-        for (int frame = 0; frame < 2000; frame++) {
-            surfUpdate(window);
-            XMoveWindow(own, (Window)window->handle, 77, 66);
-            XSync(own, False);
+        for (int frame = 0; frame < 2000; frame++, usleep(2000)) {
+            surfUpdate(window), XMoveWindow(own, (Window)window->handle, 77, 66), XSync(own, False);
             if (surfInternal(window)->placementPending) exit(0);
-            usleep(2000);
         }
         _exit(3);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the move never reached the window";
-    SurfPlacement stored;
-    ASSERT_TRUE(surfPlacementLoad("Exiting", &stored));
-    EXPECT_EQ(stored.rect.left * 1000 + stored.rect.top, 77 * 1000 + 66);
+    SurfPlacement stored = {};
+    EXPECT_TRUE(surfPlacementLoad("Exiting", &stored) && stored.rect.left == 77 && stored.rect.top == 66);
 }
