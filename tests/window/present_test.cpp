@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "xvfb_server.h"
 
@@ -25,12 +26,11 @@ protected:
     }
     // What xrdb does: the resources live in a property of the root window.
     void setResources(const char* text) {
-        Atom manager = XInternAtom(x, "RESOURCE_MANAGER", False);
-        if (text)
-            XChangeProperty(x, DefaultRootWindow(x), manager, XA_STRING, 8, PropModeReplace, (const unsigned char*)text,
-                            (int)strlen(text));
-        else
-            XDeleteProperty(x, DefaultRootWindow(x), manager);
+        const Atom manager = XInternAtom(x, "RESOURCE_MANAGER", False);
+        const auto bytes = (const unsigned char*)text;
+        text
+            ? XChangeProperty(x, DefaultRootWindow(x), manager, XA_STRING, 8, PropModeReplace, bytes, (int)strlen(text))
+            : XDeleteProperty(x, DefaultRootWindow(x), manager);
         XSync(x, False);
     }
     void TearDown() override { setResources(nullptr), WindowTest::TearDown(); }
@@ -75,12 +75,8 @@ TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
 }
 
 TEST_F(PresentTest, XftDpiScalesTheClientAreaAndTheBitmapAndNonsenseMeansOne) {
-    const struct {
-        const char* resources;
-        int w, h, flags;
-        float scale;
-        int clientW, bitmapH;
-    } cases[] = {
+    // Resources, size and flags asked for; the scale, client width and bitmap height that result.
+    const std::tuple<const char*, int, int, int, float, int, int> cases[] = {
         {"Xft.antialias:\t1\nXft.dpi:\t144\n", 500, 350, SURF_RESIZE, 1.5f, 750, 525},
         {"Xft.dpi: 120\n", 101, 51, SURF_RESIZE, 1.25f, 126, 64},  // fractions round to whole pixels
         {nullptr, 120, 90, SURF_RESIZE, 1, 120, 90},
@@ -88,16 +84,16 @@ TEST_F(PresentTest, XftDpiScalesTheClientAreaAndTheBitmapAndNonsenseMeansOne) {
         {"Xft.dpi: lots\n", 120, 90, SURF_RESIZE, 1, 120, 90},
         {"Xft.dpi: -96\n", 120, 90, SURF_RESIZE | SURF_BORDERLESS, 1, 1280, 1024},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.resources ? c.resources : "none");
-        setResources(c.resources);
-        Surf* window = open(c.w, c.h, "Scaled", c.flags);
-        EXPECT_FLOAT_EQ(surfBackingScale(window), c.scale);
+    for (const auto& [resources, w, h, flags, scale, clientW, bitmapH] : cases) {
+        SCOPED_TRACE(resources ? resources : "none");
+        setResources(resources);
+        Surf* window = open(w, h, "Scaled", flags);
+        EXPECT_FLOAT_EQ(surfBackingScale(window), scale);
         EXPECT_EQ(std::vector({attributes(window).width, window->w, window->h}),
-                  std::vector({c.clientW, c.clientW, c.bitmapH}));
+                  std::vector({clientW, clientW, bitmapH}));
         drawPattern(window);  // every pixel reaches the screen, unstretched
-        ASSERT_TRUE(showsPixel(window, c.clientW - 1, c.bitmapH - 1, packed(patternAt(c.clientW - 1, c.bitmapH - 1))));
-        if (&c == cases) expectScaledPattern(x, window);
+        ASSERT_TRUE(showsPixel(window, clientW - 1, bitmapH - 1, packed(patternAt(clientW - 1, bitmapH - 1))));
+        if (resources == std::get<0>(cases[0])) expectScaledPattern(x, window);
         close(window);
     }
 }
