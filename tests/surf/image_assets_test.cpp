@@ -1,5 +1,4 @@
-// Image assets: embedded PNGs decoded into owned bitmaps, and the white,
-// alpha-shaped icons made from them.
+// Image assets: embedded PNGs decoded into owned bitmaps, and the white, alpha-shaped icons made from them.
 #include <gtest/gtest.h>
 
 #include <stdexcept>

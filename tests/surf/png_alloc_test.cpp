@@ -1,6 +1,5 @@
-// A decoder that runs out of memory fails cleanly: no bitmap, errno EINVAL,
-// nothing leaked. This program links its own allocator in place of the
-// library's, failing the allocations the test chooses.
+// A decoder that runs out of memory fails cleanly: no bitmap, errno EINVAL, nothing leaked. This program links its own
+// allocator in place of the library's, failing the allocations the test chooses.
 #include <gtest/gtest.h>
 
 #include <cerrno>

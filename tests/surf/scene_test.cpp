@@ -1,7 +1,6 @@
-// Everything the bitmap layer draws, in one picture compared byte for byte
-// with data/scene.png: resizing and fills, each blit in both blend modes and
-// wherever the rectangles lie, every shape, and text in the built-in font and
-// in fonts loaded from sheets. UPDATE_GOLDEN=1 rewrites the picture:
+// Everything the bitmap layer draws, in one picture compared byte for byte with data/scene.png: resizing and fills,
+// each blit in both blend modes and wherever the rectangles lie, every shape, and text in the built-in font and in
+// fonts loaded from sheets. UPDATE_GOLDEN=1 rewrites the picture:
 //   UPDATE_GOLDEN=1 build/default/tests/surf/surf_scene_tests
 #include <gtest/gtest.h>
 
@@ -18,9 +17,8 @@ namespace {
 
 const SPixel kBorder{255, 0, 255, 255}, kInk{200, 0, 0, 100}, kWhite{255, 255, 255, 255};
 
-// A sheet of cells with the given widths, 5 high, ten to a row, one-pixel
-// borders, starting at column `left` (1 leaves room for watermarks). Glyph i
-// is white with one transparent pixel that tells it apart.
+// A sheet of cells with the given widths, 5 high, ten to a row, one-pixel borders, starting at column `left` (1 leaves
+// room for watermarks). Glyph i is white with one transparent pixel that tells it apart.
 Surf* makeSheet(const std::vector<int>& widths, int left = 0) {
     Surf* s = surfBitmap(left + 1 + 10 * 5, 1 + ((int)widths.size() + 9) / 10 * 13);
     surfClear(s, kBorder);
@@ -87,8 +85,8 @@ Surf* drawScene() {
          {std::array{0, 0, 0, 3}, {1, 1, 3, -1}, {240, 0, 5, 5}, {-INT_MAX, -INT_MAX, INT_MAX, INT_MAX}})
         surfFill(b, x, y, w, h, kWhite);
 
-    // Each blit of a source whose alpha grows from 0 to 255 left to right: a
-    // row per placement, a column per operation and mode.
+    // Each blit of a source whose alpha grows from 0 to 255 left to right: a row per placement, a column per operation
+    // and mode.
     Surf* src = surfBitmap(6, 6);
     for (int i = 0; i < 36; i++) src->pix[i] = surfRGBA(i % 6 * 40 + 20, i / 6 * 40 + 20, 150, i % 6 * 51);
     struct Placement {
@@ -133,8 +131,8 @@ Surf* drawScene() {
     }
     surfBlitMode(b, SURF_BLEND_ALPHA);
 
-    // Every glyph of the built-in font, a line of 32, then what cannot be shown
-    // and malformed UTF-8, each malformed sequence one replacement.
+    // Every glyph of the built-in font, a line of 32, then what cannot be shown and malformed UTF-8, each malformed
+    // sequence one replacement.
     std::string all;
     const int line = surfTextHeight(sfont, "");  // decodes the font's sheet
     for (int i = 0; i < sfont->numGlyphs; i++) {
@@ -175,7 +173,7 @@ TEST(Scene, EverythingDrawnMatchesThePicture) {
     surfFree(expected), surfFree(scene);
 }
 
-TEST(Scene, FreshBitmapsReadsOutsideTheBitmapAndUtf8OfEveryLength) {
+TEST(Scene, FreshBitmapsOutsideReadsUtf8AndFontSheetsThatAreRejected) {
     Surf* b = surfBitmap2(2, 2, 64);
     EXPECT_EQ(std::string((const char*)(b + 1), 64), std::string(64, '\0'));  // the caller's extra bytes
     EXPECT_EQ(std::vector({b->cx, b->cy, b->cw, b->ch, b->blitMode, (int)!!b->handle}),
@@ -193,9 +191,7 @@ TEST(Scene, FreshBitmapsReadsOutsideTheBitmapAndUtf8OfEveryLength) {
         all.append(buf, surfEncodeUTF8(buf, cp));
     }
     EXPECT_EQ(all, "\x24\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
-TEST(FontLoad, RejectsUnknownCodePagesUnevenHeightsShortSheetsAndMissingWatermarks) {
+    // Font sheets with an unknown code page, uneven heights, too few glyphs or bad watermarks are refused.
     Surf* uneven = makeSheet(widthsCycling(96));
     surfFill(uneven, 0, 1 + 3 * 13 + 4, uneven->w, 1, kBorder);  // row 3 glyphs become 4 high
     Surf* tooMany = makeSheet({3}, 1);
