@@ -1,5 +1,5 @@
-// The Win32 window under Wine, driven with SendInput. The runner starts it in
-// a Wine prefix of its own whose system DPI is 144 (a scale of 1.5).
+// The Win32 window under Wine, driven with SendInput. The runner starts it in a Wine prefix of its own whose system DPI
+// is 144 (a scale of 1.5).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -45,24 +45,11 @@ protected:
     Surf* window = nullptr;
 };
 
-TEST_F(Win32Window, UnitsTakeTheSystemScaleAlsoWhenRecreatedWithoutOpenGL) {
+// Each side of Shift, Control and Alt; a tap within one frame is seen down, then up; half wheel notches add up, away
+// from the user is up. Units take the system scale, also once the window is recreated without OpenGL.
+TEST_F(Win32Window, ModifierSidesTapsWheelNotchesAndTheSystemScale) {
     open(500, 350, "Scaled");
     expectSystemScale();
-    if (std::string(surfPresentation(window)) != "OpenGL 3.3") GTEST_SKIP() << "needs OpenGL to begin with";
-    void* first = window->handle;
-    // An effect that does not compile gives OpenGL up; its pixel format stays
-    // with the old window, so the plain path needs a new one.
-    surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
-    surfUpdateUnchanged(window);
-    EXPECT_STREQ(surfPresentation(window), "GDI");
-    EXPECT_NE(window->handle, first);
-    expectSystemScale();
-}
-
-// Each side of Shift, Control and Alt; a tap within one frame is seen down,
-// then up; half wheel notches add up, away from the user is up.
-TEST_F(Win32Window, ModifierSidesTapsAndWheelNotches) {
-    open(200, 150, "Input");
     const std::array<int, 4> sides[] = {{VK_LSHIFT, 0, SK_LSHIFT, SK_SHIFT},
                                         {VK_RSHIFT, 0, SK_RSHIFT, SK_SHIFT},
                                         {VK_LCONTROL, 0, SK_LCONTROL, SK_CONTROL},
@@ -90,6 +77,15 @@ TEST_F(Win32Window, ModifierSidesTapsAndWheelNotches) {
     float sumX = 0, sumY = 0, dx, dy;
     updateUntil([&] { return surfWheel(window, &dx, &dy), sumX += dx, sumY += dy, sumX == 1 && sumY == -1; });
     EXPECT_EQ(std::vector({sumX, sumY}), std::vector({1.f, -1.f}));
+    if (std::string(surfPresentation(window)) != "OpenGL 3.3") GTEST_SKIP() << "needs OpenGL to begin with";
+    void* first = window->handle;
+    // An effect that does not compile gives OpenGL up; its pixel format stays with the old window, so the plain path
+    // needs a new one.
+    surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
+    surfUpdateUnchanged(window);
+    EXPECT_STREQ(surfPresentation(window), "GDI");
+    EXPECT_NE(window->handle, first);
+    expectSystemScale();
 }
 
 }  // namespace
