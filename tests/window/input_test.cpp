@@ -1,6 +1,5 @@
-// Keys, typed characters, the mouse, focus, close requests, full screen and
-// its overlay from real X input, in one window's lifetime: each row sends
-// events and names what the window reports afterwards.
+// Keys, typed characters, the mouse, focus, close requests, full screen and its overlay from real X input, in one
+// window's lifetime: each row sends events and names what the window reports afterwards.
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
 #include <X11/Xatom.h>
@@ -18,8 +17,8 @@ struct Step {
     const char* what;
     std::function<void()> send;
     std::function<bool()> then;
-    // Positive: frames until `then` holds. Negative: exactly that many frames,
-    // `then` called in each and holding after the last. Zero: no frame.
+    // Positive: frames until `then` holds. Negative: exactly that many frames, `then` called in each and holding after
+    // the last. Zero: no frame.
     int frames = 300;
 };
 
@@ -140,8 +139,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
                     touch.x == -3;
          }},
         {"released", [&] { button(3, false); }, [&] { return !surfTouch(w, &touch, 1) && !surfTouch(w, &touch, 0); }},
-        // Auto-repeat neither renews key-down nor types again.
-        // A second listener sees the server repeat.
+        // Auto-repeat neither renews key-down nor types again. A second listener sees the server repeat.
         {"held past the repeat delay",
          [&] {
              XSelectInput(x, xwindow(w), KeyPressMask), key(XK_k, true);
@@ -170,8 +168,8 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] { return !surfReadChar(w); }, -5},
         {"focus back", [&] { XSetInputFocus(x, xwindow(w), RevertToParent, CurrentTime); }, [] { return true; }, -5},
         {"keys again", [&] { key(XK_z, true); }, [&] { return down('Z') && surfReadChar(w) == 'z'; }},
-        // What a window manager sends for the title bar's close button:
-        // reported once per request, and the window stays until freed.
+        // What a window manager sends for the title bar's close button: reported once per request, and the window stays
+        // until freed.
         {"a close request", [&] { key(XK_z, false), XSendEvent(x, xwindow(w), False, NoEventMask, &request); },
          [&] { return surfClosed(w) == 1; }},
         {"reported once", {}, [&] { return !surfClosed(w) && attributes(w).map_state == IsViewable; }, -5},
@@ -237,8 +235,7 @@ TEST(ErrorDeathTest, WithoutDisplayTheMessageGoesToStandardErrorAndTheProcessEnd
 TEST_F(InputTest, ErrorMessageWindowShowsUntilDismissedThenTheProcessEndsWithOne) {
     pid_t child = fork();
     if (child == 0) surfError(nullptr, "Something failed: %s\n", "the disk");
-    // The top-level window named "Error", once it shows its light background
-    // with dark text in the upper half.
+    // The top-level window named "Error", once it shows its light background with dark text in the upper half.
     Window box = 0;
     const auto showsMessage = [&](Window candidate) {
         char* title = nullptr;

@@ -18,7 +18,7 @@ protected:
     }
 };
 
-TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeftInFullScreenOrNot) {
+TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeftOrCentredWhenLost) {
     close(openMovedTo("Remembered", 210, 160, 300, 220));
     close(openMovedTo("Someone else", 20, 30, 100, 100));
     Surf* window = open(200, 150, "Remembered", SURF_RESIZE);
@@ -35,6 +35,21 @@ TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeftInFullScreenOrNot) {
     ASSERT_TRUE(updateUntil(window, [&] { return window->w == 300; }));
     EXPECT_TRUE(updateUntil(window, [&] { return rootX(window) == 210 && rootY(window) == 160; }));
     EXPECT_EQ(attributes(open(200, 150, "Never seen", SURF_RESIZE)).width, 200);
+    // A placement no monitor shows reopens centred on the primary monitor; a dragged window is stored once it settles,
+    // not on every move.
+    surfPlacementStore("Lost", SurfPlacement{{5000, 4000, 5300, 4220}, 0});
+    window = open(200, 150, "Lost", SURF_RESIZE);
+    EXPECT_EQ(std::vector({attributes(window).width, rootX(window), rootY(window)}),
+              std::vector({300, (1280 - 300) / 2, (1024 - 220) / 2}));
+    for (int step = 1; step <= 5; step++) {
+        XMoveWindow(x, xwindow(window), 100 + step * 10, 100);
+        ASSERT_TRUE(updateUntil(window, [&] { return rootX(window) == 100 + step * 10; }));
+    }
+    SurfPlacement stored = {};
+    const auto storedMove = [&] { return surfPlacementLoad("Lost", &stored) && stored.rect.left == 150; };
+    // The frame that saw the last move has not stored it.
+    EXPECT_TRUE(surfInternal(window)->placementPending && !storedMove());
+    ASSERT_TRUE(updateUntil(window, storedMove, 5000));
 }
 
 TEST(PlacementText, RecordsAreFoundByExactTitleAndMalformedOrImplausibleOnesSkipped) {
@@ -55,29 +70,11 @@ TEST(PlacementText, RecordsAreFoundByExactTitleAndMalformedOrImplausibleOnesSkip
     EXPECT_EQ(surfPlacementReplace("junk\n", "T", SurfPlacement{{1, 2, 3, 4}, 0}), "1 2 3 4 0 T\n");
 }
 
-// A placement no monitor shows reopens centred on the primary monitor; a
-// dragged window is stored once it settles, not on every move.
-TEST_F(PlacementTest, LostPlacementReopensCentredAndDragsAreStoredOnceSettled) {
-    surfPlacementStore("Lost", SurfPlacement{{5000, 4000, 5300, 4220}, 0});
-    Surf* window = open(200, 150, "Lost", SURF_RESIZE);
-    EXPECT_EQ(std::vector({attributes(window).width, rootX(window), rootY(window)}),
-              std::vector({300, (1280 - 300) / 2, (1024 - 220) / 2}));
-    for (int step = 1; step <= 5; step++) {
-        XMoveWindow(x, xwindow(window), 100 + step * 10, 100);
-        ASSERT_TRUE(updateUntil(window, [&] { return rootX(window) == 100 + step * 10; }));
-    }
-    SurfPlacement stored = {};
-    const auto storedMove = [&] { return surfPlacementLoad("Lost", &stored) && stored.rect.left == 150; };
-    // The frame that saw the last move has not stored it.
-    EXPECT_TRUE(surfInternal(window)->placementPending && !storedMove());
-    ASSERT_TRUE(updateUntil(window, storedMove, 5000));
-}
-
 TEST_F(PlacementTest, MoveNotYetSettledIsStoredWhenTheProgramExits) {
     pid_t child = fork();
     if (child == 0) {
-        // A program of its own that leaves through exit() in the middle of a
-        // frame; the window stays reachable, so leak checking has nothing to say.
+        // A program of its own that leaves through exit() in the middle of a frame; the window stays reachable, so leak
+        // checking has nothing to say.
         static Surf* window = surfWindow(200, 150, "Exiting", SURF_RESIZE);
         Display* own = XOpenDisplay(nullptr);
         for (int frame = 0; frame < 2000; frame++, usleep(2000)) {

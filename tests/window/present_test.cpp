@@ -1,7 +1,6 @@
-// What the window shows and at what size: the bitmap at its scale, centred,
-// through the effect where OpenGL is there and plainly where it is not or
-// fails. The whole program also runs with indirect GLX, which offers no 3.3
-// context, so that every case covers the plain path too.
+// What the window shows and at what size: the bitmap at its scale, centred, through the effect where OpenGL is there
+// and plainly where it is not or fails. The whole program also runs with indirect GLX, which offers no 3.3 context, so
+// that every case covers the plain path too.
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
 #include <GL/gl.h>
@@ -11,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <tuple>
 
 #include "xvfb_server.h"
@@ -40,9 +40,8 @@ TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
     Surf* window = open(40, 30, "Scale two", SURF_RESIZE | SURF_MIN2X);
     const char* indirect = getenv("LIBGL_ALWAYS_INDIRECT");
     EXPECT_STREQ(surfPresentation(window), indirect && *indirect != '0' ? "XPutImage with MIT-SHM" : "OpenGL 3.3");
-    Surf* bitmap = surfBitmap(4, 4);
-    EXPECT_STREQ(surfPresentation(bitmap), "");
-    surfFree(bitmap);
+    std::unique_ptr<Surf, void (*)(Surf*)> bitmap(surfBitmap(4, 4), surfFree);
+    EXPECT_STREQ(surfPresentation(bitmap.get()), "");
     EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height}),
               std::vector({2, 80, 60}));
     drawPattern(window);
@@ -126,21 +125,18 @@ TEST_F(PresentTest, OwnDrawingAndEffectsShowOnlyThroughOpenGL) {
     EXPECT_TRUE(showsPixel(window, 5, 40, 0xFF00FF));
 }
 
-// An effect that does not compile, or OpenGL failing while presenting, leaves
-// the plain path for the rest of the run, and the window is not left empty.
+// An effect that does not compile, or OpenGL failing while presenting, leaves the plain path for the rest of the run,
+// and the window is not left empty.
 TEST_F(PresentTest, OpenGLFailingFallsBackForTheRestOfTheRun) {
     for (bool whilePresenting : {false, true}) {
         Surf* window = open(64, 48, "Failing", SURF_RESIZE);
         drawPattern(window);
         if (!presentsWithGL(window)) GTEST_SKIP() << "needs OpenGL to begin with";
         testing::internal::CaptureStderr();
-        if (whilePresenting) {
-            ASSERT_EQ(surfBeginOpenGL(window), 1);
-            glEnable(0xFFFF);  // leaves an error behind, as a context gone bad would
-            surfUpdate(window);
-        } else {
-            surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
-        }
+        // An invalid glEnable leaves an error behind, as a context gone bad would.
+        if (whilePresenting && surfBeginOpenGL(window)) glEnable(0xFFFF), surfUpdate(window);
+        if (!whilePresenting)
+            surfSetPostShader(window, "void fxShader(out vec4 c, in vec2 uv) { c = undefinedThing; }", -1);
         const std::string reported = testing::internal::GetCapturedStderr();
         for (const char* part : whilePresenting ? std::vector{"got GL error 500 when doing present"}
                                                 : std::vector{"shader compile error : ", "undefinedThing"})
@@ -156,8 +152,8 @@ TEST_F(PresentTest, OpenGLFailingFallsBackForTheRestOfTheRun) {
     }
 }
 
-// The server runs as another user and cannot attach our segment: BadAccess,
-// which must not end the process but leave plain XPutImage.
+// The server runs as another user and cannot attach our segment: BadAccess, which must not end the process but leave
+// plain XPutImage.
 TEST(PresentDeathTest, SharedMemoryTheServerRefusesLeavesPlainPutImage) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run the server as another user";
     EXPECT_EXIT(

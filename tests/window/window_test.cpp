@@ -21,10 +21,9 @@ public:
         char folder[] = "/tmp/window_test_XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         setenv("XDG_CONFIG_HOME", (_config = folder).c_str(), 1);
-        // Mesa unloads its driver with the last display connection that used it,
-        // and with it the static data that still points at the driver's one-time
-        // allocations, which LeakSanitizer would then report. A connection held
-        // to the end keeps the driver in place.
+        // Mesa unloads its driver with the last display connection that used it, and with it the static data that still
+        // points at the driver's one-time allocations, which LeakSanitizer would then report. A connection held to the
+        // end keeps the driver in place.
         Display* driverHolder = XOpenDisplay(nullptr);
         ASSERT_NE(driverHolder, nullptr);
         int count = 0;

@@ -1,5 +1,4 @@
-// Windows on a private Xvfb, driven with real X input through XTest and read
-// back from the screen.
+// Windows on a private Xvfb, driven with real X input through XTest and read back from the screen.
 #pragma once
 
 // GoogleTest before Xlib, whose None and Bool macros clash with its names.
@@ -56,6 +55,5 @@ inline bool presentsWithGL(Surf* window) { return std::string(surfPresentation(w
 // A bitmap pattern in which neighbouring pixels differ.
 inline SPixel patternAt(int x, int y) { return surfRGB(x * 5, y * 3, x * 7 + y * 11); }
 void drawPattern(Surf* bmp);
-// Every client pixel must be the bitmap pixel under it at the window's scale,
-// or black outside the bitmap.
+// Every client pixel must be the bitmap pixel under it at the window's scale, or black outside the bitmap.
 void expectScaledPattern(Display* x, Surf* window);

@@ -13,8 +13,8 @@ XvfbServer::XvfbServer(bool unprivileged) : _owner(getpid()) {
     if (pipe(fds) != 0) return;
     _pid = fork();
     if (_pid == 0) {
-        // The server goes with the test however the test ends, even killed at its
-        // timeout; the check covers a test that died before the signal was armed.
+        // The server goes with the test however the test ends, even killed at its timeout; the check covers a test that
+        // died before the signal was armed.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != _owner) _exit(127);
         close(fds[0]);

@@ -1,5 +1,5 @@
-// A private X server for tests and benchmarks that need a display: Xvfb on a
-// display number it picks itself, so that runs never collide.
+// A private X server for tests and benchmarks that need a display: Xvfb on a display number it picks itself, so that
+// runs never collide.
 #pragma once
 
 #include <sys/types.h>
@@ -8,9 +8,8 @@
 
 class XvfbServer {
 public:
-    // Starts Xvfb with one 1280 x 1024 x 24 screen and points DISPLAY at it;
-    // as the user nobody when unprivileged (and we may switch users), like a
-    // user's own server that a client running as root talks to.
+    // Starts Xvfb with one 1280 x 1024 x 24 screen and points DISPLAY at it; as the user nobody when unprivileged (and
+    // we may switch users), like a user's own server that a client running as root talks to.
     explicit XvfbServer(bool unprivileged = false);
     ~XvfbServer();
     XvfbServer(const XvfbServer&) = delete;
