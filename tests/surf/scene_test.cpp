@@ -192,20 +192,15 @@ TEST(Scene, FreshBitmapsOutsideReadsUtf8AndFontSheetsThatAreRejected) {
     }
     EXPECT_EQ(all, "\x24\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xEF\xBF\xBD\xEF\xBF\xBD");
     // Font sheets with an unknown code page, uneven heights, too few glyphs or bad watermarks are refused.
-    Surf* uneven = makeSheet(widthsCycling(96));
+    const auto sheet = [](int glyphs) { return makeSheet(widthsCycling(glyphs)); };
+    Surf *uneven = sheet(96), *tooMany = makeSheet({3}, 1);
     surfFill(uneven, 0, 1 + 3 * 13 + 4, uneven->w, 1, kBorder);  // row 3 glyphs become 4 high
-    Surf* tooMany = makeSheet({3}, 1);
-    watermark(tooMany, 0, 0, 1 << 30);  // more glyphs than pixels
-    const std::pair<Surf*, int> cases[] = {{makeSheet(widthsCycling(96)), 437},
-                                           {uneven, SCP_ASCII},
-                                           {makeSheet(widthsCycling(95)), SCP_ASCII},
-                                           {makeSheet(widthsCycling(96)), SCP_1252},
-                                           {markedSheet(true, false), SCP_UTF32},
-                                           {tooMany, SCP_UTF32},
-                                           {nullptr, SCP_ASCII}};
-    for (const auto& [sheet, codepage] : cases) {
+    watermark(tooMany, 0, 0, 1 << 30);                           // more glyphs than pixels
+    Surf* const sheets[] = {sheet(96), uneven, sheet(95), sheet(96), markedSheet(true, false), tooMany, nullptr};
+    const int codepages[] = {437, SCP_ASCII, SCP_ASCII, SCP_1252, SCP_UTF32, SCP_UTF32, SCP_ASCII};
+    for (int i = 0; i < 7; i++) {
         errno = 0;
-        EXPECT_TRUE(!surfLoadFont(sheet, codepage) && errno == EINVAL) << codepage;
+        EXPECT_TRUE(!surfLoadFont(sheets[i], codepages[i]) && errno == EINVAL) << i;
     }
     // Printed text is cut at 1023 bytes.
     const int w = 1100 * surfTextWidth(sfont, "i"), h = surfTextHeight(sfont, "");
