@@ -14,6 +14,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "surf/surf.h"
@@ -84,11 +85,8 @@ TEST(Inflate, DecodesZlibOutputAndHandBuiltStreamsAndRefusesCutShortOrBadOnes) {
         bad[rng() % bad.size()] ^= (unsigned char)(1 + rng() % 255);
         inflateInto(out, bad, (unsigned)bad.size());
     }
-    struct Case {
-        const char* what;
-        Bytes stream, want;  // want empty: refused
-    };
-    const Case cases[] = {
+    // What each stream holds, the stream, and what it decodes to (empty: refused).
+    const std::tuple<const char*, Bytes, Bytes> cases[] = {
         {"stored, NLEN complements LEN", {0x01, 0x04, 0x00, 0xFB, 0xFF, 'a', 'b', 'c', 'd'}, {'a', 'b', 'c', 'd'}},
         {"stored, NLEN wrong", {0x01, 0x04, 0x00, 0xFA, 0xFF, 'a', 'b', 'c', 'd'}, {}},
         {"stored, longer than the input", {0x01, 0x3C, 0x00, 0xC3, 0xFF, 'a', 'b', 'c', 'd'}, {}},
@@ -108,12 +106,12 @@ TEST(Inflate, DecodesZlibOutputAndHandBuiltStreamsAndRefusesCutShortOrBadOnes) {
          {0x0D, 0xE0, 0xB7, 0x09, 0, 0, 0, 0xC3, 0x30, 0xDC, 0x6A, 0xFF, 0x7F, 0x84, 0x2D, 0x5C},
          {'a', 'b', 'b', 'b', 'b'}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, stream, want] : cases) {
         // Zero padding behind the stream, so that only the construct itself can fail.
-        Bytes padded = c.stream, out(c.want.empty() ? 100 : c.want.size());
+        Bytes padded = stream, out(want.empty() ? 100 : want.size());
         padded.resize(padded.size() + 8, 0);
-        EXPECT_EQ(inflateInto(out, padded, (unsigned)padded.size() - 2), c.want.empty() ? 0 : 1) << c.what;
-        EXPECT_TRUE(c.want.empty() || out == c.want) << c.what;
+        EXPECT_EQ(inflateInto(out, padded, (unsigned)padded.size() - 2), want.empty() ? 0 : 1) << what;
+        EXPECT_TRUE(want.empty() || out == want) << what;
     }
 }
 
@@ -173,8 +171,7 @@ TEST(Png, DecodesLikeImageMagickRejectsWithEinvalAndWritesWhatZlibAccepts) {
     EXPECT_EQ(pos, file.size());
     Bytes raw(9 * (37 * 4 + 1));
     uLongf rawLen = raw.size();
-    ASSERT_EQ(uncompress(raw.data(), &rawLen, idat.data(), idat.size()), Z_OK);
-    EXPECT_EQ(rawLen, raw.size());
+    ASSERT_TRUE(uncompress(raw.data(), &rawLen, idat.data(), idat.size()) == Z_OK && rawLen == raw.size());
     ASSERT_TRUE(back && back->w * 100 + back->h == 37 * 100 + 9);
     EXPECT_EQ(memcmp(back->pix, bmp->pix, 37 * 9 * 4), 0);
     surfFree(back);

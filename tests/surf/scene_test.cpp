@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "surf/surf.h"
@@ -84,7 +85,6 @@ Surf* drawScene() {
     for (auto [x, y, w, h] :
          {std::array{0, 0, 0, 3}, {1, 1, 3, -1}, {240, 0, 5, 5}, {-INT_MAX, -INT_MAX, INT_MAX, INT_MAX}})
         surfFill(b, x, y, w, h, kWhite);
-
     // Each blit of a source whose alpha grows from 0 to 255 left to right: a row per placement, a column per operation
     // and mode.
     Surf* src = surfBitmap(6, 6);
@@ -96,23 +96,21 @@ Surf* drawScene() {
         {{0, 0, 0, 0}, 1, 1, 0, 0, 6, 6},   {{2, 2, 2, 3}, 0, 1, 1, 0, 5, 5},  {{0, 0, 0, 0}, 3, 3, -2, -1, 4, 4},
         {{0, 0, 0, 0}, 1, 1, 3, 2, 10, 10}, {{2, 4, 3, -1}, 1, 1, 0, 0, 6, 6},
     };
-    const struct {
-        int op;
-        SPixel tint;
-        float alpha;
-    } ops[] = {{0, kWhite, 0},   {1, kWhite, 0}, {1, {255, 128, 0, 255}, 0}, {1, {255, 255, 255, 127}, 0},
-               {2, kWhite, 0.5}, {2, kWhite, 1}, {2, kWhite, 1.5},           {2, kWhite, -0.2f}};
+    const std::tuple<int, SPixel, float> ops[] = {
+        {0, kWhite, 0},   {1, kWhite, 0}, {1, {255, 128, 0, 255}, 0}, {1, {255, 255, 255, 127}, 0},
+        {2, kWhite, 0.5}, {2, kWhite, 1}, {2, kWhite, 1.5},           {2, kWhite, -0.2f}};
     for (int mode : {SURF_BLEND_ALPHA, SURF_KEEP_ALPHA})
         for (int o = 0; o < 8; o++)
             for (int p = 0; p < 5; p++) {
                 const Placement& c = placements[p];
+                const auto& [op, tint, alpha] = ops[o];
                 const int x = (mode * 8 + o) * 10, y = 32 + p * 9;
                 surfBlitMode(b, mode);
                 surfClip(b, c.clip[2] ? x + c.clip[0] : 0, c.clip[2] ? y + c.clip[1] : 0, c.clip[2] ? c.clip[2] : -1,
                          c.clip[2] ? c.clip[3] : -1);
-                if (ops[o].op == 0) surfBlit(b, src, x + c.dx, y + c.dy, c.sx, c.sy, c.w, c.h);
-                if (ops[o].op == 1) surfBlitTint(b, src, x + c.dx, y + c.dy, c.sx, c.sy, c.w, c.h, ops[o].tint);
-                if (ops[o].op == 2) surfBlitAlpha(b, src, x + c.dx, y + c.dy, c.sx, c.sy, c.w, c.h, ops[o].alpha);
+                if (op == 0) surfBlit(b, src, x + c.dx, y + c.dy, c.sx, c.sy, c.w, c.h);
+                if (op == 1) surfBlitTint(b, src, x + c.dx, y + c.dy, c.sx, c.sy, c.w, c.h, tint);
+                if (op == 2) surfBlitAlpha(b, src, x + c.dx, y + c.dy, c.sx, c.sy, c.w, c.h, alpha);
             }
     surfClip(b, 0, 0, -1, -1);
     for (auto [dx, sx, w] : {std::array{0, 0, 0}, {0, 6, 4}, {240, 0, 4}, {0, -6, 6}, {-INT_MAX, 0, INT_MAX}}) {
@@ -121,7 +119,6 @@ Surf* drawScene() {
     }
     surfFree(src);
     surfBlit(b, b, 161, 33, 160, 33, 60, 2);  // overlapping within one bitmap: copies the original
-
     for (int mode : {SURF_BLEND_ALPHA, SURF_KEEP_ALPHA}) {
         surfBlitMode(b, mode);
         drawShapes(b, 1 + mode * 32, 80);
@@ -130,7 +127,6 @@ Surf* drawScene() {
         surfPlot(b, 66 + mode * 2, 86, surfRGBA(1, 2, 3, 0));
     }
     surfBlitMode(b, SURF_BLEND_ALPHA);
-
     // Every glyph of the built-in font, a line of 32, then what cannot be shown and malformed UTF-8, each malformed
     // sequence one replacement.
     std::string all;
@@ -148,9 +144,7 @@ Surf* drawScene() {
     SurfFont* marked = surfLoadFont(markedSheet(), SCP_UTF32);
     drawText(b, ascii, 160, 98 + 8 * line, " !\"#$%&'()*+,-./0123\n[\\]^_`abc}~");
     drawText(b, marked, 220, 98 + 8 * line, "A\xCE\xA9\xF0\x9F\x98\x80?\xF0\x9F");
-    surfFreeFont(ascii);
-    surfFreeFont(marked);
-
+    surfFreeFont(ascii), surfFreeFont(marked);
     // Shapes reaching far past the edges are cut to the clip and the bitmap.
     surfClip(b, -10, b->h - 12, 1000, 1000);
     surfFillCircle(b, 30, b->h, 50, surfRGBA(100, 200, 0, 255));
@@ -186,10 +180,8 @@ TEST(Scene, FreshBitmapsOutsideReadsUtf8AndFontSheetsThatAreRejected) {
     surfFree(b), surfFree(nullptr);
     // What is no character encodes as the replacement character.
     std::string all;
-    for (int cp : {0x24, 0x7FF, 0x800, 0xFFFF, 0x10FFFF, 0x110000, -1}) {
-        char buf[4];
+    for (char buf[4]; int cp : {0x24, 0x7FF, 0x800, 0xFFFF, 0x10FFFF, 0x110000, -1})
         all.append(buf, surfEncodeUTF8(buf, cp));
-    }
     EXPECT_EQ(all, "\x24\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xEF\xBF\xBD\xEF\xBF\xBD");
     // Font sheets with an unknown code page, uneven heights, too few glyphs or bad watermarks are refused.
     const auto sheet = [](int glyphs) { return makeSheet(widthsCycling(glyphs)); };
