@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "surf/window_placement.h"
 #include "surf/window_win32.h"
@@ -42,12 +43,8 @@ TEST_F(PlacementRegistry, RoundTripsAsOneBinaryValueAndOnlyAPlausibleOneIsRead) 
         ASSERT_TRUE(surfPlacementLoad(title, &loaded));
         EXPECT_TRUE(!memcmp(&loaded.rect, &rect, sizeof rect) && loaded.borderless == borderless) << borderless;
     }
-    const struct {
-        const char* what;
-        DWORD type, size;
-        UINT length;
-        RECT rect;
-    } rows[] = {
+    // What is wrong, the value's type and size, the length field and the rectangle; only the first is a placement.
+    const std::tuple<const char*, DWORD, DWORD, UINT, RECT> rows[] = {
         {"from another program", REG_BINARY, 44, 44, {100, 50, 608, 427}},
         {"too short", REG_BINARY, 40, 44, {100, 50, 608, 427}},
         {"too long", REG_BINARY, 48, 44, {100, 50, 608, 427}},
@@ -56,16 +53,16 @@ TEST_F(PlacementRegistry, RoundTripsAsOneBinaryValueAndOnlyAPlausibleOneIsRead) 
         {"no area", REG_BINARY, 44, 44, {300, 300, 300, 500}},
         {"beyond any screen", REG_BINARY, 44, 44, {0, 0, 0x7fffffff, 400}},
     };
-    for (const auto& row : rows) {
+    for (const auto& [what, type, size, length, rect] : rows) {
         BYTE data[48] = {};
         WINDOWPLACEMENT wp = {};
-        wp.length = row.length, wp.showCmd = SW_SHOWNORMAL, wp.rcNormalPosition = row.rect;
+        wp.length = length, wp.showCmd = SW_SHOWNORMAL, wp.rcNormalPosition = rect;
         memcpy(data, &wp, sizeof wp);
-        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, row.type, data, row.size), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, type, data, size), ERROR_SUCCESS);
         loaded = {};
-        const bool read = &row == rows;  // only the first is a placement
-        EXPECT_EQ(surfPlacementLoad(title, &loaded) != 0, read) << row.what;
-        EXPECT_TRUE(!read || memcmp(&loaded.rect, &row.rect, sizeof row.rect) == 0);
+        const bool read = what == std::get<0>(rows[0]);
+        EXPECT_EQ(surfPlacementLoad(title, &loaded) != 0, read) << what;
+        EXPECT_TRUE(!read || memcmp(&loaded.rect, &rect, sizeof rect) == 0);
     }
 }
 

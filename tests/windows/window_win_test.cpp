@@ -15,8 +15,8 @@ namespace {
 class Win32Window : public testing::Test {
 protected:
     void TearDown() override { surfFree(window); }
-    void open(int w, int h, const char* title) {
-        window = surfWindow(w, h, title, SURF_RESIZE);
+    void SetUp() override {
+        window = surfWindow(500, 350, "Input", SURF_RESIZE);
         surfUpdate(window);
         SetForegroundWindow(hwnd()), SetFocus(hwnd());
         ASSERT_TRUE(updateUntil([&] { return GetFocus() == hwnd(); })) << "never had the focus";
@@ -48,7 +48,6 @@ protected:
 // Each side of Shift, Control and Alt; a tap within one frame is seen down, then up; half wheel notches add up, away
 // from the user is up. Units take the system scale, also once the window is recreated without OpenGL.
 TEST_F(Win32Window, ModifierSidesTapsWheelNotchesAndTheSystemScale) {
-    open(500, 350, "Scaled");
     expectSystemScale();
     const std::array<int, 4> sides[] = {{VK_LSHIFT, 0, SK_LSHIFT, SK_SHIFT},
                                         {VK_RSHIFT, 0, SK_RSHIFT, SK_SHIFT},
@@ -67,8 +66,7 @@ TEST_F(Win32Window, ModifierSidesTapsWheelNotchesAndTheSystemScale) {
     }
     send(INPUT_KEYBOARD, VK_TAB, 0), send(INPUT_KEYBOARD, VK_TAB, KEYEVENTF_KEYUP);
     ASSERT_TRUE(updateUntil([&] { return surfKeyDown(window, SK_TAB) != 0; }));
-    surfUpdate(window);
-    EXPECT_FALSE(surfKeyHeld(window, SK_TAB));
+    EXPECT_FALSE((surfUpdate(window), surfKeyHeld(window, SK_TAB)));
     RECT r;
     GetWindowRect(hwnd(), &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
