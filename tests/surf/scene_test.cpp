@@ -37,10 +37,11 @@ void watermark(Surf* s, int x, int y, int value) {
     for (int i = 0; i < 7; i++) s->pix[(y + i) * s->w + x].a = (unsigned char)a[i];
 }
 
-std::vector<int> widthsCycling(int n) {
+// A sheet of n glyphs, 1 to 4 pixels wide in turn.
+Surf* sheet(int n) {
     std::vector<int> w(n);
     for (int i = 0; i < n; i++) w[i] = 1 + i % 4;
-    return w;
+    return makeSheet(w);
 }
 
 // Three glyphs named by watermarks: 'A', capital omega and an emoji.
@@ -140,7 +141,7 @@ Surf* drawScene() {
                  "\xEF\xBF\xBD \xE4\xB8\x80 "
                  "\xC3\x41Z\xE2\x82\x41Z\x80\xBFx\xE0\x80\x80\xC0\xAF\xF0\x8F\xBF\xBF\r\nA\rB\n\n");
     drawText(b, sfont, 100, 98 + 8 * line, "cde\rab");
-    SurfFont* ascii = surfLoadFont(makeSheet(widthsCycling(96)), SCP_ASCII);
+    SurfFont* ascii = surfLoadFont(sheet(96), SCP_ASCII);
     SurfFont* marked = surfLoadFont(markedSheet(), SCP_UTF32);
     drawText(b, ascii, 160, 98 + 8 * line, " !\"#$%&'()*+,-./0123\n[\\]^_`abc}~");
     drawText(b, marked, 220, 98 + 8 * line, "A\xCE\xA9\xF0\x9F\x98\x80?\xF0\x9F");
@@ -184,7 +185,6 @@ TEST(Scene, FreshBitmapsOutsideReadsUtf8AndFontSheetsThatAreRejected) {
         all.append(buf, surfEncodeUTF8(buf, cp));
     EXPECT_EQ(all, "\x24\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xEF\xBF\xBD\xEF\xBF\xBD");
     // Font sheets with an unknown code page, uneven heights, too few glyphs or bad watermarks are refused.
-    const auto sheet = [](int glyphs) { return makeSheet(widthsCycling(glyphs)); };
     Surf *uneven = sheet(96), *tooMany = makeSheet({3}, 1);
     surfFill(uneven, 0, 1 + 3 * 13 + 4, uneven->w, 1, kBorder);  // row 3 glyphs become 4 high
     watermark(tooMany, 0, 0, 1 << 30);                           // more glyphs than pixels

@@ -68,7 +68,6 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
     XEvent request = {};
     request.xclient = {ClientMessage, 0, True, x, xwindow(w), XInternAtom(x, "WM_PROTOCOLS", False), 32, {}};
     request.xclient.data.l[0] = (long)XInternAtom(x, "WM_DELETE_WINDOW", False);
-
     run({
         {"idle frames rest and present nothing",
          [&] { surfUpdateUnchanged(w), surfUpdateUnchanged(w), surfUpdateUnchanged(w); },  // takes what presents sent
@@ -186,8 +185,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
         {"its close button's cross is red, three times magnified", [&] { surfClear(w, surfRGB(255, 255, 255)); },
          [&] {
              bool red = false;
-             for (int py = 6; py < 36; py++)
-                 for (int px = 1280 - 36; px < 1280 - 6; px++) red = red || pixel(w, px, py) == 0xFF0000;
+             for (int p = 0; p < 30 * 30 && !red; p++) red = pixel(w, 1280 - 36 + p % 30, 6 + p / 30) == 0xFF0000;
              return red && pixel(w, 1280 - 121, 20) == 0xFFFFFFu;
          },
          20},
@@ -207,9 +205,8 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          },
          [&] { return fullScreen(); }},
     });
-    XDestroyWindow(x, other);
-    Window xw = xwindow(w);
-    close(w), XSync(x, False);
+    const Window xw = xwindow(w);
+    XDestroyWindow(x, other), close(w), XSync(x, False);
     XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes a;
     EXPECT_FALSE(XGetWindowAttributes(x, xw, &a));  // gone with surfFree
@@ -259,8 +256,7 @@ TEST_F(InputTest, ErrorMessageWindowShowsUntilDismissedThenTheProcessEndsWithOne
     ASSERT_TRUE(box) << "no message window appeared";
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the process must wait for the user";
-    XSetInputFocus(x, box, RevertToParent, CurrentTime);
-    tap(XK_Return);
+    XSetInputFocus(x, box, RevertToParent, CurrentTime), tap(XK_Return);
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
 }

@@ -25,7 +25,6 @@ TEST_F(PlacementTest, ReopenedWindowComesBackWhereItWasLeftOrCentredWhenLost) {
     EXPECT_EQ(std::vector({rootX(window), rootY(window), attributes(window).width, attributes(window).height, window->w,
                            window->h}),
               std::vector({210, 160, 300, 220, 300, 220}));
-
     altReturn();
     ASSERT_TRUE(updateUntil(window, [&] { return window->w == 1280; }));
     close(window);

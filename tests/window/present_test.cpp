@@ -56,7 +56,6 @@ TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
     ASSERT_TRUE(updateUntil(window, [&] { return window->w == 150; }));
     EXPECT_EQ(window->h * 10 + surfInternal(window)->scale, 75 * 10 + 2);
     close(window);
-
     // The screen is 1280 x 1024: 320 x 240 fits three times into 960 x 768.
     window = open(320, 240, "Largest scale", SURF_MIN2X);
     EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height,
@@ -157,20 +156,20 @@ TEST(PresentDeathTest, SharedMemoryTheServerRefusesLeavesPlainPutImage) {
     EXPECT_EXIT(
         {
             setenv("LIBGL_ALWAYS_INDIRECT", "1", 1);
-            int status = 0;
-            {
-                XvfbServer server(true);  // stopped before the exit, or it would hold the test's pipe open
-                if (server.display().empty()) _exit(3);
-                Display* x = XOpenDisplay(nullptr);
-                Surf* window = surfWindow(40, 30, "Refused", SURF_RESIZE | SURF_MIN2X);
-                drawPattern(window);
-                for (int frame = 0; frame < 20; frame++) surfUpdate(window);
-                XSync(x, False);
-                expectScaledPattern(x, window);
-                status = std::string(surfPresentation(window)) != "XPutImage" ? 4 : testing::Test::HasFailure() ? 5 : 0;
-                surfFree(window);
-                XCloseDisplay(x);
-            }
+            auto server = std::make_unique<XvfbServer>(true);
+            if (server->display().empty()) _exit(3);
+            Display* x = XOpenDisplay(nullptr);
+            Surf* window = surfWindow(40, 30, "Refused", SURF_RESIZE | SURF_MIN2X);
+            drawPattern(window);
+            for (int frame = 0; frame < 20; frame++) surfUpdate(window);
+            XSync(x, False);
+            expectScaledPattern(x, window);
+            const int status = std::string(surfPresentation(window)) != "XPutImage" ? 4
+                               : testing::Test::HasFailure()                        ? 5
+                                                                                    : 0;
+            surfFree(window);
+            XCloseDisplay(x);
+            server.reset();  // stopped before the exit, or it would hold the test's pipe open
             _exit(status);
         },
         testing::ExitedWithCode(0), "refused shared memory");

@@ -13,8 +13,7 @@
 namespace {
 
 // One X server and one settings folder for the whole test program.
-class XEnvironment : public testing::Environment {
-public:
+struct XEnvironment : testing::Environment {
     void SetUp() override {
         _server = std::make_unique<XvfbServer>();
         ASSERT_FALSE(_server->display().empty()) << "Xvfb did not start";
@@ -31,8 +30,6 @@ public:
             XFree(configs);
     }
     void TearDown() override { _server.reset(), std::filesystem::remove_all(_config); }
-
-private:
     std::unique_ptr<XvfbServer> _server;
     std::string _config;
 };
@@ -44,8 +41,7 @@ testing::Environment* const environment = testing::AddGlobalTestEnvironment(new 
 void WindowTest::SetUp() {
     // Every test starts without remembered placements.
     std::filesystem::remove_all(std::filesystem::path(getenv("XDG_CONFIG_HOME")) / "surf");
-    x = XOpenDisplay(nullptr);
-    ASSERT_NE(x, nullptr);
+    ASSERT_NE(x = XOpenDisplay(nullptr), nullptr);
     moveMouse(1270, 1010);
 }
 
@@ -63,8 +59,7 @@ Surf* WindowTest::open(int w, int h, const char* title, int flags) {
         XGetInputFocus(x, &focus, &revert);
         return focus == xwindow(window) && attributes(window).map_state == IsViewable;
     })) << "the window was not shown with the focus";
-    settle(window);
-    return window;
+    return settle(window), window;
 }
 
 bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& condition, int maxFrames) {
@@ -75,8 +70,7 @@ bool WindowTest::updateUntil(Surf* window, const std::function<bool()>& conditio
 
 XWindowAttributes WindowTest::attributes(Surf* window) {
     XWindowAttributes a = {};
-    XGetWindowAttributes(x, xwindow(window), &a);
-    return a;
+    return XGetWindowAttributes(x, xwindow(window), &a), a;
 }
 
 XPoint WindowTest::rootPosition(Surf* window) {
@@ -94,8 +88,7 @@ unsigned long WindowTest::pixel(Surf* window, int px, int py) {
 }
 
 void drawPattern(Surf* bmp) {
-    for (int y = 0; y < bmp->h; y++)
-        for (int x = 0; x < bmp->w; x++) bmp->pix[y * bmp->w + x] = patternAt(x, y);
+    for (int i = 0; i < bmp->w * bmp->h; i++) bmp->pix[i] = patternAt(i % bmp->w, i / bmp->w);
 }
 
 void expectScaledPattern(Display* x, Surf* window) {

@@ -18,7 +18,6 @@ public:
     const std::string& display() const { return _display; }
 
 private:
-    pid_t _pid = -1;
-    pid_t _owner = -1;  // forked children must not stop the server
+    pid_t _pid = -1, _owner = -1;  // the owner's forked children must not stop the server
     std::string _display;
 };
