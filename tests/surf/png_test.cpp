@@ -1,6 +1,5 @@
-// Inflate against zlib, PNG decoding against ImageMagick's decode of the same files (raw RGBA beside each PNG; the
-// generator that built the corpus is in the history: git log -- tests/surf/make_png_corpus.py), and the writer's output
-// read back by zlib and our decoder.
+// Inflate against zlib, PNG decoding against ImageMagick's decode of the same files (committed as raw RGBA beside each
+// PNG by make_png_corpus.py), and the writer's output read back by zlib and our decoder.
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <zlib.h>
