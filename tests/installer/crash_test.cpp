@@ -19,8 +19,8 @@ Archive bundleOf(int folders) {
         const std::string part = "Velliphon.vst3/part" + std::to_string(d) + "/";
         a.entries.push_back(folder(part));
         for (int f = 0; f < 25; ++f)
-            a.entries.push_back(file(part + "file" + std::to_string(f) + ".bin",
-                                     "new " + std::to_string(d * 1000 + f) + std::string(f * 37, 'n')));
+            a.entries.push_back(
+                file(part + std::to_string(f), std::to_string(d * 1000 + f) + std::string(f * 37, 'n')));
     }
     return a;
 }
@@ -58,7 +58,6 @@ TEST(CrashSafety, AKilledInstallIsUndoneByTheNextRun) {
     ASSERT_GT(total, 8 * 25 * 2);
     std::set<long> killPoints = {1, 2, total - 1, total};
     for (long k = 1; k < 12; ++k) killPoints.insert(k * total / 12);
-
     int oldSeen = 0, newSeen = 0;
     bool inspect = false;
     for (const long killAt : killPoints) {
