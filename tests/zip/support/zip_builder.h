@@ -23,16 +23,13 @@ struct Entry {
     bool zip64 = false;                // sizes and offset only in the Zip64 extra field
     std::uint16_t versionMadeBy = 20;  // MS-DOS host
     std::uint32_t externalAttributes = 0;
-    std::uint16_t dosTime = 12 << 11 | 30 << 5;                // 12:30:00
-    std::uint16_t dosDate = (2024 - 1980) << 9 | 3 << 5 | 15;  // 2024-03-15
-    std::optional<std::int32_t> unixMtime{};                   // extended-timestamp field
-    std::optional<std::uint32_t> crc{};                        // recorded instead of the real CRC-32
-    std::optional<std::uint64_t> recordedSize{};               // recorded instead of the real size
+    std::optional<std::int32_t> unixMtime{};      // extended-timestamp field
+    std::optional<std::uint32_t> crc{};           // recorded instead of the real CRC-32
+    std::optional<std::uint64_t> recordedSize{};  // recorded instead of the real size
 };
 
 struct Archive {
     Archive(std::vector<Entry> entries = {}) : entries(std::move(entries)) {}
-
     std::vector<Entry> entries;
     std::string comment;
     bool zip64End = false;  // Zip64 end record and locator before the end record
@@ -80,18 +77,17 @@ inline std::vector<unsigned char> build(const Archive& archive) {
         const std::uint64_t flags = e.extraFlags | (e.dataDescriptor ? 8 : 0) | 0x800, version = e.zip64 ? 45 : 20;
         const auto small = [&](std::uint64_t v) { return e.zip64 ? 0xffffffffu : v; };
         const std::uint64_t later = e.dataDescriptor ? 0 : ~0ull;  // fields the descriptor brings instead
-
+        const std::uint64_t time = 12 << 11 | 30 << 5, date = (2024 - 1980) << 9 | 3 << 5 | 15;  // 2024-03-15 12:30
         const std::string localExtra = extraFields(e, size, packed.size(), offset, false);
         put(zip, "42222244422",
-            {0x04034b50, version, flags, e.method, e.dosTime, e.dosDate, crc & later, small(packed.size()) & later,
+            {0x04034b50, version, flags, e.method, time, date, crc & later, small(packed.size()) & later,
              small(size) & later, e.name.size(), localExtra.size()});
         zip += e.name + localExtra + packed;
         if (e.dataDescriptor) put(zip, e.zip64 ? "4488" : "4444", {0x08074b50, crc, packed.size(), size});
-
         const std::string centralExtra = extraFields(e, size, packed.size(), offset, true);
         put(central, "422222244422644",
-            {0x02014b50, e.versionMadeBy, version, flags, e.method, e.dosTime, e.dosDate, crc, small(packed.size()),
-             small(size), e.name.size(), centralExtra.size(), 0, e.externalAttributes, small(offset)});
+            {0x02014b50, e.versionMadeBy, version, flags, e.method, time, date, crc, small(packed.size()), small(size),
+             e.name.size(), centralExtra.size(), 0, e.externalAttributes, small(offset)});
         central += e.name + centralExtra;
     }
     const std::uint64_t directoryOffset = zip.size(), count = archive.entries.size();
@@ -107,14 +103,13 @@ inline std::vector<unsigned char> build(const Archive& archive) {
     return {zip.begin(), zip.end()};
 }
 
-inline Entry folder(std::string name) {
-    Entry e{std::move(name), "", 0};
-    e.externalAttributes = 0x10;
-    return e;
-}
-
 inline Entry file(std::string name, std::string data, std::uint16_t method = 8) {
     return {std::move(name), std::move(data), method};
+}
+
+inline Entry folder(std::string name) {
+    Entry e = file(std::move(name), "", 0);
+    return e.externalAttributes = 0x10, e;
 }
 
 // A payload shaped like the installer's: seven entries, folders first.
