@@ -6,37 +6,6 @@
 
 using namespace installtest;
 
-namespace {
-
-class AllOrNothing : public ::testing::Test {
-protected:
-    // A complete install over the older bundle replaces its files, read-only module included, adds the file and
-    // folder it lacks, and keeps the one the payload lacks.
-    AllOrNothing() {
-        payload.entries.push_back(folder("Velliphon.vst3/Contents/Resources/"));
-        payload.entries.push_back(file("Velliphon.vst3/Contents/Resources/new-only.txt", "new"));
-        bytes = build(payload);
-        writeOlderBundle(target, bundle());
-        EXPECT_TRUE(install([&](Installer&) { return ++changes, std::error_code(); }).result);
-        installed = stateOf(target);
-        for (const Entry& e : payload.entries) EXPECT_EQ(installed.at(e.name).bytes, e.data) << e.name;
-        EXPECT_EQ(installed.at("Velliphon.vst3/old-only.txt").bytes, "only in the old bundle");
-    }
-    JobEnd install(std::function<std::error_code(Installer&)> hook = {}) {
-        return runJob([this] { return target; }, bytes, hook);
-    }
-    FolderState freshOldBundle() { return writeOlderBundle(target, bundle()), stateOf(target); }
-
-    TempDir tmp;
-    const fs::path target = tmp / "VST3";
-    Archive payload = bundle();
-    std::vector<unsigned char> bytes;
-    int changes = 0;
-    FolderState installed;
-};
-
-}  // namespace
-
 TEST_F(AllOrNothing, AFailureOrCancelAtAnyChangeLeavesTheOldBundleExactly) {
     ASSERT_GT(changes, 20);
     for (const bool cancel : {false, true}) {
