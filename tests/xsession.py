@@ -21,17 +21,14 @@ CELEBRATE_EXIT = (250, 322)
 REST = (WIDTH - 1, HEIGHT - 1)  # hovers nothing
 
 
-def until(condition, timeout, step=0.05):
-    """The condition's first true value within the timeout (far beyond need on a busy machine), else its last."""
+def until(condition, timeout, step=0.05):  # the condition's first true value within the timeout, else its last
     end = time.monotonic() + timeout
     while not (value := condition()) and time.monotonic() < end:
         time.sleep(step)
     return value
 
 
-class Display:
-    """The current DISPLAY, or a private Xvfb for as long as this lives."""
-
+class Display:  # the current DISPLAY, or a private Xvfb for as long as this lives
     def __init__(self):
         self.name, self._server = os.environ.get("DISPLAY"), None
         if self.name:
@@ -70,9 +67,7 @@ class Display:
             self._server.wait()
 
 
-class Installer:
-    """An installer process and its window, once that shows. Screens are named after their golden pictures."""
-
+class Installer:  # an installer process and its window, once that shows; screens are named as their golden pictures
     def __init__(self, display, command, golden, env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=None):
         self.display, self.golden, self.window = display, golden, None
         self.process = subprocess.Popen(command, env=dict(env, DISPLAY=display.name), stdout=stdout, stderr=stderr,
@@ -151,9 +146,8 @@ class Installer:
 
 
 def start(display, installer, golden, home, stdout=subprocess.PIPE, env=None):
-    """The installer as the user nobody (when we are root) in `home`. Leak detection is off: Mesa's driver leaves
-    its allocations unreachable at exit and its threads can crash LeakSanitizer's tracer; the in-process tests check
-    our leaks. Memory errors and undefined behaviour still end the installer with a failing status."""
+    """The installer as nobody (when we are root) in `home`. Leaks go unreported (Mesa leaves memory unreachable and
+    can crash LeakSanitizer's tracer; in-process tests check ours); memory errors and undefined behaviour do not."""
     given = {k: os.environ[k] for k in ("PATH", "LSAN_OPTIONS", "LIBGL_ALWAYS_INDIRECT") if k in os.environ}
     given["ASAN_OPTIONS"] = ":".join(filter(None, (os.environ.get("ASAN_OPTIONS"), "detect_leaks=0")))
     given["UBSAN_OPTIONS"] = ":".join(filter(None, ("print_stacktrace=1", os.environ.get("UBSAN_OPTIONS"),
@@ -222,8 +216,7 @@ def read_until(read, marker=None):  # what comes through the pipe until the mark
     return output + chunk
 
 
-def run_cases(cases, *args):
-    """Runs each case, whatever the others do, and says how many passed; the exit status for the test runner."""
+def run_cases(cases, *args):  # each case, whatever the others do; the exit status for the test runner
     failed = 0
     for case in cases:
         began = time.monotonic()

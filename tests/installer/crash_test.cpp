@@ -10,8 +10,7 @@
 using namespace installtest;
 
 TEST_F(AllOrNothing, AKilledInstallIsUndoneByTheNextRun) {
-    // Installs in a child process that kills itself just before its `killAt`th change (0: never); the exit status,
-    // or -1 once killed.
+    // Installs in a child that kills itself before its `killAt`th change (0: never); its exit status, -1 if killed.
     const auto installKilledAt = [&](long killAt) {
         long seen = 0;
         const pid_t child = fork();

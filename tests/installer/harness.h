@@ -99,7 +99,6 @@ protected:
         return runJob([this] { return target; }, bytes, hook);
     }
     FolderState freshOldBundle() { return writeOlderBundle(target, bundle()), stateOf(target); }
-
     TempDir tmp;
     const fs::path target = tmp / "VST3";
     Archive payload = bundle();

@@ -6,7 +6,7 @@
 
 using namespace installtest;
 
-TEST(Installer, InstallsTheEmbeddedBundleByteIdenticallyThroughItsSteps) {
+TEST(Installer, InstallsTheEmbeddedBundleThroughItsStepsWithTheArchivesTimes) {
     TempDir tmp;
     std::set<std::pair<std::string_view, float>> seen;  // by the job's thread, at the folder lookup and each change
     Installer* job = nullptr;
@@ -24,12 +24,11 @@ TEST(Installer, InstallsTheEmbeddedBundleByteIdenticallyThroughItsSteps) {
     EXPECT_EQ(seen, (std::set<std::pair<std::string_view, float>>{{"Creating settings folder", 0.25f},
                                                                   {"Setting up target folder", 0.5f},
                                                                   {"Unpacking plugin", 0.75f}}));
-    const FolderState installed = stateOf(tmp / "lib/vst3"), source = stateOf(BUNDLE_DIR);
-    ASSERT_EQ(installed.size(), source.size());
-    for (const auto& [name, item] : installed)  // stamped with the archive's time, not the time of writing
-        EXPECT_TRUE(
-            item.bytes == source.at(name).bytes &&
-            (name.ends_with("/") || fs::file_time_type::clock::now() - item.modified > std::chrono::minutes(10)))
+    // The bytes are compared end to end; here, that each file carries the archive's time, not the time of writing.
+    const FolderState installed = stateOf(tmp / "lib/vst3");
+    EXPECT_EQ(installed.size(), 7u);
+    for (const auto& [name, item] : installed)
+        EXPECT_TRUE(name.ends_with("/") || fs::file_time_type::clock::now() - item.modified > std::chrono::minutes(10))
             << name;
 }
 
@@ -77,8 +76,8 @@ TEST(Installer, EveryEndIsReportedAndLeavesNothingBehind) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempDir tmp;
-        fs::current_path(tmp.path());
         const fs::path root = tmp.path();
+        fs::current_path(root);
         const bool cancel = c.message == "Installation cancelled";
         const JobEnd end = runJob([&] { return c.target ? c.target(root) : root / "VST3"; }, c.payload,
                                   [&](Installer& job) { return cancel ? job.cancel() : void(), std::error_code(); });
@@ -89,8 +88,7 @@ TEST(Installer, EveryEndIsReportedAndLeavesNothingBehind) {
         const std::string prefix = c.message == unpack ? "Failed to extract file: " : "Installation error: ";
         EXPECT_TRUE(matches(end.console, c.cause.empty() ? c.console : prefix + c.cause + "\n")) << end.console;
         EXPECT_TRUE(matches(end.cause, c.cause)) << end.cause;
-        EXPECT_EQ(end.message, c.message);
-        EXPECT_EQ(end.progress, c.progress);
+        EXPECT_EQ(std::pair(end.message, end.progress), std::pair(std::string_view(c.message), c.progress));
         std::set<std::string> left;
         for (const auto& [name, item] : stateOf(root)) left.insert(name);
         EXPECT_EQ(left, c.left);

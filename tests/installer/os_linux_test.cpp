@@ -14,7 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Sets or clears an environment variable for one scope.
 struct ScopedEnv {
     ScopedEnv(const char* name, const char* value) : name(name) {
         if (const char* was = std::getenv(name)) old = was;

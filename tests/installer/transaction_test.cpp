@@ -69,7 +69,6 @@ TEST_F(AllOrNothing, CancelIsAskedBetweenTheChunksOfALargeEntryAndLeftoversAreSw
     EXPECT_EQ(installPayload(target, "id", largeBytes, {}, {{}, [&] { return --left < 0; }}).outcome,
               InstallReport::cancelled);
     EXPECT_EQ(stateOf(target), before);
-
     writeFile(target / ("." + kId + ".old-4"), "a module that was loaded");
     writeFile(target / ".com.example.other.old-4", "another installer's");
     ASSERT_TRUE(install().result);

@@ -6,6 +6,7 @@ usage: e2e_test.py INSTALLER CLOSE_WINDOW_HELPER BUNDLE_FOLDER GOLDEN_FOLDER
 """
 
 import contextlib
+import functools
 import os
 import subprocess
 import sys
@@ -16,15 +17,11 @@ import xsession as xs  # noqa: E402
 
 INSTALLER, CLOSER, BUNDLE, GOLDEN = sys.argv[1:5]
 FAILED = b"Failed to extract file: "
-
-
-def session(display, **args):
-    return xs.session(display, INSTALLER, GOLDEN, **args)
+session = functools.partial(xs.session, installer=INSTALLER, golden=GOLDEN)
 
 
 @contextlib.contextmanager
-def held_job(display):
-    """The job fails on a file in the way and waits in its report to a full pipe until the test reads it."""
+def held_job(display):  # the job fails on a file in the way and waits in its report to a full pipe until read
     read, write, filler = xs.full_pipe()
     try:
         with session(display, prepare=xs.in_the_way, stdout=write) as s:

@@ -12,7 +12,6 @@ executable at a system DPI of 144.
 import contextlib
 import os
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -42,8 +41,7 @@ class Session:
                  "/d", dpi, "/f")
         self.run(WINESERVER, "-w")  # programs read the setting when they start: let the server write it out first
 
-    def placement(self):
-        """The stored WINDOWPLACEMENT in hexadecimal digits, 88 of them."""
+    def placement(self):  # the stored WINDOWPLACEMENT in hexadecimal digits, 88 of them
         out = self.run(self.wine_run, "reg", "query", "HKCU\\Software\\SURF", "/v", xs.TITLE, check_status=False)
         match = re.search(r"REG_BINARY\s+(2C000000[0-9A-Fa-f]{80})\b", out)
         return match.group(1) if match else ""
@@ -97,21 +95,18 @@ def high_density(s):
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")] + [None, None]
     without_opengl = "--without-opengl" in sys.argv
-    work = tempfile.mkdtemp(prefix="velliphon-wine-")
-    try:
-        with xs.Display() as display:
-            s = Session(display, *args[:4], work, without_opengl)
-            try:
-                if "--gtest" in sys.argv:
-                    s.system_dpi("144")
-                    return subprocess.run([s.wine_run, s.exe], env=s.env, timeout=240).returncode
-                steps = [walk_to_celebration, reopened_where_and_as_it_was_left, high_density]
-                return xs.run_cases(steps[:1] if without_opengl else steps, s)
-            finally:
-                s.run(WINESERVER, "-k", check_status=False)  # ends only what runs in this session's own prefix
-                s.run(WINESERVER, "-w", check_status=False)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    with tempfile.TemporaryDirectory(prefix="velliphon-wine-", ignore_cleanup_errors=True) as work, \
+            xs.Display() as display:
+        s = Session(display, *args[:4], work, without_opengl)
+        try:
+            if "--gtest" in sys.argv:
+                s.system_dpi("144")
+                return subprocess.run([s.wine_run, s.exe], env=s.env, timeout=240).returncode
+            steps = [walk_to_celebration, reopened_where_and_as_it_was_left, high_density]
+            return xs.run_cases(steps[:1] if without_opengl else steps, s)
+        finally:
+            s.run(WINESERVER, "-k", check_status=False)  # ends only what runs in this session's own prefix
+            s.run(WINESERVER, "-w", check_status=False)
 
 
 if __name__ == "__main__":

@@ -26,7 +26,6 @@ namespace {
 
 constexpr bool windowsNames = fs::path::preferred_separator == '\\';
 
-// An open reader over its own copy of the archive bytes.
 struct Reader {
     explicit Reader(Bytes data) : bytes(std::move(data)) {
         opened = mz_zip_reader_init_mem(&zip.get(), bytes.data(), bytes.size(), MZ_ZIP_FLAG_CASE_SENSITIVE);
@@ -90,12 +89,10 @@ TEST(ZipReader, OpensArchivesAndRefusesWhatIsNot) {
     const Bytes whole = build(bundle());
     for (std::size_t n = 0; n + 1 < whole.size(); ++n)
         EXPECT_FALSE(Reader({whole.begin(), whole.begin() + static_cast<long>(n)}).opened) << "cut to " << n;
-    EXPECT_EQ(mz_zip_reader_get_num_files(&Reader(build({})).zip.get()), 0u);
 }
 
 TEST(ZipReader, StateNamesAndFolders) {
     mz_zip_archive zeroed{};  // needs no opening, ends any number of times
-    EXPECT_FALSE(mz_zip_reader_is_file_a_directory(&zeroed, 0));
     EXPECT_TRUE(mz_zip_reader_end(&zeroed) && mz_zip_reader_end(&zeroed));
     const Bytes bytes = build(bundle());
     EXPECT_FALSE(mz_zip_reader_init_mem(&zeroed, bytes.data(), bytes.size(), 0x1));
@@ -236,13 +233,11 @@ TEST(ExtractFolder, ExtractsWhatIsSafeAndStopsBetweenEntries) {
     TempDir out, stopped;
     ASSERT_TRUE(extractArchiveDataToFolder(build(a), out.path()));
     for (const std::string& name : names) EXPECT_EQ(readFile(out / name), "content of " + name) << name;
-
     int asked = 0;
     EXPECT_FALSE(extractArchiveDataToFolder(build(bundle()), stopped.path(), [&] { return ++asked > 3; }));
     EXPECT_EQ(asked, 4);
     EXPECT_EQ(readFile(stopped / bundle().entries[2].name), bundle().entries[2].data);
     EXPECT_FALSE(fs::exists(stopped / bundle().entries[3].name));
-
     const fs::path data = TEST_DATA_DIR;
     for (const char* name : {"infozip.zip", "infozip-streamed.zip", "python-zip64.zip", "infozip-stdin.zip"}) {
         SCOPED_TRACE(name);

@@ -45,18 +45,12 @@ inline void put(std::string& out, std::string_view widths, std::initializer_list
 }
 
 inline std::string deflateRaw(const std::string& data) {
-    z_stream s{};
-    if (deflateInit2(&s, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("deflateInit2");
-    std::string out(deflateBound(&s, data.size()), '\0');
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    s.avail_in = static_cast<uInt>(data.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(s.total_out);
-    deflateEnd(&s);
-    return out;
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                  static_cast<uLong>(data.size()), 6) != Z_OK)
+        throw std::runtime_error("compress2");
+    return out.substr(2, size - 6);  // the raw stream between zlib's two-byte header and its checksum
 }
 
 inline std::string extraFields(const Entry& e, std::uint64_t size, std::uint64_t packed, std::uint64_t offset,
