@@ -21,22 +21,14 @@ CELEBRATE_EXIT = (250, 322)
 REST = (WIDTH - 1, HEIGHT - 1)  # hovers nothing
 
 
-def until(condition, timeout, step=0.05):
-    """The condition's first true value within the timeout (far beyond need on a busy machine), else its last."""
+def until(condition, timeout, step=0.05):  # the condition's first true value within the timeout, else its last
     end = time.monotonic() + timeout
     while not (value := condition()) and time.monotonic() < end:
         time.sleep(step)
     return value
 
 
-def check(condition, what):
-    if not condition:
-        raise AssertionError(what)
-
-
-class Display:
-    """The current DISPLAY, or a private Xvfb for as long as this lives."""
-
+class Display:  # the current DISPLAY, or a private Xvfb for as long as this lives
     def __init__(self):
         self.name, self._server = os.environ.get("DISPLAY"), None
         if self.name:
@@ -57,7 +49,7 @@ class Display:
         os.close(write)
         with os.fdopen(read) as f:
             self.name = ":" + f.readline().strip()
-        check(self.name != ":", "Xvfb did not start")
+        assert self.name != ":", "Xvfb did not start"
 
     def run(self, *args, check=True, text=True, timeout=None):
         done = subprocess.run([str(a) for a in args], env=dict(os.environ, DISPLAY=self.name), capture_output=True,
@@ -75,9 +67,7 @@ class Display:
             self._server.wait()
 
 
-class Installer:
-    """An installer process and its window, once that shows. Screens are named after their golden pictures."""
-
+class Installer:  # an installer process and its window, once that shows; screens are named as their golden pictures
     def __init__(self, display, command, golden, env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=None):
         self.display, self.golden, self.window = display, golden, None
         self.process = subprocess.Popen(command, env=dict(env, DISPLAY=display.name), stdout=stdout, stderr=stderr,
@@ -97,8 +87,7 @@ class Installer:
     def rest(self):
         self.xdotool("mousemove", "--window", self.window, *REST, check=False)  # the window may have gone
 
-    def click(self, point):
-        """Held like a person's click, after the pointer has arrived: the window samples the buttons once a frame."""
+    def click(self, point):  # held like a person's click, after the pointer has arrived: buttons are read once a frame
         self.xdotool("mousemove", "--window", self.window, *point)
         for step in ("mousedown", "mouseup"):
             time.sleep(0.3)
@@ -106,38 +95,27 @@ class Installer:
         self.rest()
         time.sleep(0.2)
 
-    def click_until(self, point, condition, what):
-        """Clicks until the condition holds: on a busy machine a frame can take longer than a click."""
-        check(any(self.click(point) or condition() for _ in range(3)), what)
+    def click_until(self, point, condition, what):  # on a busy machine a frame can take longer than a click
+        assert any(self.click(point) or condition() for _ in range(3)), what
 
-    def to_install(self):
-        """From the start screen through the licence to Install."""
+    def to_install(self):  # from the start screen through the licence to Install
         self.click_until(NEXT, lambda: self.shows("license", 5), "Next leads to the licence")
         license = self.picture("license")
         self.click_until(NEXT, lambda: self.changed_from(license, 5), "Install leaves the licence")
 
-    def keys(self, *names):
-        """Each key pressed and released, all back to back."""
+    def keys(self, *names):  # each pressed and released, all back to back
         self.xdotool("key", "--delay", "0", *names)
 
-    def chord(self, *names):
-        """Keys pressed in order and released in reverse as a person types them, each held over several frames."""
-        for step, order in (("keydown", names), ("keyup", names[::-1])):
-            for name in order:
-                self.xdotool(step, name)
-                time.sleep(0.3)
-
-    def rgb(self):
-        """The window's pixels, row by row; empty while it cannot be grabbed. ImageMagick asks for a window to be
-        picked by a click when the id names none any more: never wait for that."""
+    def rgb(self):  # the window's pixels, row by row; empty while it cannot be grabbed
+        # ImageMagick asks for a window to be picked by a click when the id names none any more: never wait for that.
         with contextlib.suppress(subprocess.TimeoutExpired):
             return self.display.run("/usr/bin/import", "-silent", "-window", self.window, "-depth", "8", "rgb:-",
                                     check=False, text=False, timeout=30)
         return b""
 
     def picture(self, name):
-        path = os.path.join(self.golden, name + ".png")
-        return self.display.run("/usr/bin/convert", path, "-depth", "8", "rgb:-", text=False)
+        return self.display.run("/usr/bin/convert", os.path.join(self.golden, name + ".png"), "-depth", "8", "rgb:-",
+                                text=False)
 
     def shows(self, name, timeout=20.0):
         want = self.picture(name)
@@ -145,10 +123,9 @@ class Installer:
 
     def expect(self, name, timeout=20.0):
         ended = self.process.poll() is not None and f"; the installer ended with status {self.process.returncode}"
-        check(self.shows(name, timeout), f"the {name} screen{ended or ''}")
+        assert self.shows(name, timeout), f"the {name} screen{ended or ''}"
 
-    def changed_from(self, before, timeout=20.0):
-        """The window's pixels once they differ from `before`, after any frame under way has finished."""
+    def changed_from(self, before, timeout=20.0):  # the pixels once they differ, after the frame under way
         if until(lambda: self.rgb() not in (before, b""), timeout):
             time.sleep(0.2)
             return self.rgb()
@@ -156,24 +133,21 @@ class Installer:
     def gone(self):
         return not self.window or until(lambda: not self.xdotool("getwindowname", self.window, check=False), 10)
 
-    def ends(self, timeout=20.0):
-        """What the installer wrote to its console, once it has ended with status 0 and its window has gone."""
+    def ends(self, timeout=20.0):  # the console output, once the installer has ended with status 0 and its window gone
         out, err = self.process.communicate(timeout=timeout)
-        check(self.process.returncode == 0, f"exit status {self.process.returncode}: {err!r}")
+        assert self.process.returncode == 0, f"exit status {self.process.returncode}: {err!r}"
         self.gone()
         return (out or b"").decode(errors="replace")
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        self.process.kill()  # nothing when it has ended
+        self.process.wait()
         self.gone()
 
 
 def start(display, installer, golden, home, stdout=subprocess.PIPE, env=None):
-    """The installer as the user nobody (when we are root) in `home`. Leak detection is off: Mesa's driver leaves
-    its allocations unreachable at exit and its threads can crash LeakSanitizer's tracer; the in-process tests check
-    our leaks. Memory errors and undefined behaviour still end the installer with a failing status."""
+    """The installer as nobody (when we are root) in `home`. Leaks go unreported (Mesa leaves memory unreachable and
+    can crash LeakSanitizer's tracer; in-process tests check ours); memory errors and undefined behaviour do not."""
     given = {k: os.environ[k] for k in ("PATH", "LSAN_OPTIONS", "LIBGL_ALWAYS_INDIRECT") if k in os.environ}
     given["ASAN_OPTIONS"] = ":".join(filter(None, (os.environ.get("ASAN_OPTIONS"), "detect_leaks=0")))
     given["UBSAN_OPTIONS"] = ":".join(filter(None, ("print_stacktrace=1", os.environ.get("UBSAN_OPTIONS"),
@@ -186,19 +160,17 @@ def start(display, installer, golden, home, stdout=subprocess.PIPE, env=None):
     return s
 
 
-def scratch_home():
-    """A temporary home folder that nobody may write."""
+def scratch_home():  # a temporary home folder that nobody may write
     home = tempfile.mkdtemp(prefix="installer-home-")
     os.chmod(home, 0o777)
     return home
 
 
-def in_the_way(home):
-    """A file where the bundle goes: the job fails and says so on the console."""
-    os.makedirs(os.path.join(home, ".vst3"), exist_ok=True)
+def in_the_way(home):  # a file where the bundle goes: the job fails and says so on the console
+    os.makedirs(os.path.join(home, ".vst3"), 0o777, exist_ok=True)
+    os.chmod(os.path.join(home, ".vst3"), 0o777)  # whatever the umask
     with open(os.path.join(home, ".vst3", "Velliphon.vst3"), "w") as f:
         f.write("in the way")
-    os.chmod(os.path.join(home, ".vst3"), 0o777)
 
 
 @contextlib.contextmanager
@@ -217,20 +189,15 @@ def session(display, installer, golden, prepare=None, expected="start", **start_
         shutil.rmtree(home, ignore_errors=True)
 
 
-def check_installed(installed, bundle):
-    """The installed tree holds the bundle's seven entries, its files byte for byte."""
-    def entries(root):
-        return {os.path.relpath(os.path.join(d, n), root) for d, dirs, files in os.walk(root) for n in dirs + files}
-
-    found = entries(installed)
-    check(found == entries(bundle) and len(found) == 7, f"installed {sorted(found)}")
+def check_installed(installed, bundle):  # the installed tree holds the bundle's seven entries, its files byte for byte
+    found = {os.path.relpath(os.path.join(d, n), installed) for d, ds, fs in os.walk(installed) for n in ds + fs}
+    assert len(found) == 7, f"installed {sorted(found)}"
     for rel in found:
         path = os.path.join(bundle, rel)
-        check(os.path.isdir(path) or filecmp.cmp(path, os.path.join(installed, rel), shallow=False), rel + " differs")
+        assert os.path.isdir(path) or filecmp.cmp(path, os.path.join(installed, rel), shallow=False), rel + " differs"
 
 
-def full_pipe():
-    """A full pipe, where a writer waits until the reader drains it: (read end, write end, bytes of filler)."""
+def full_pipe():  # a full pipe, where a writer waits until the reader drains it: (read end, write end, bytes of filler)
     read, write = os.pipe()
     os.set_blocking(write, False)
     filler = 0
@@ -242,16 +209,14 @@ def full_pipe():
     return read, write, filler
 
 
-def read_until(read, marker=None):
-    """What comes through the pipe until the marker, or until its last writer closes it."""
+def read_until(read, marker=None):  # what comes through the pipe until the marker, or until its last writer closes it
     output = b""
     while (chunk := os.read(read, 65536)) and (marker is None or marker not in output + chunk):
         output += chunk
     return output + chunk
 
 
-def run_cases(cases, *args):
-    """Runs each case, whatever the others do, and says how many passed; the exit status for the test runner."""
+def run_cases(cases, *args):  # each case, whatever the others do; the exit status for the test runner
     failed = 0
     for case in cases:
         began = time.monotonic()

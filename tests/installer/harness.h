@@ -1,5 +1,4 @@
-// The job run to its end into temporary folders, and what a folder holds down to the bytes, permission bits and
-// modification times of its files, so that "as it was" can be compared exactly.
+// The job run to its end into temporary folders, and a folder's state down to bytes, permission bits and times.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,14 +21,13 @@ namespace fs = std::filesystem;
 
 inline const std::string kId = "com.tarnwick.velliphon";
 
-struct Item {
-    std::string bytes;  // empty for a folder
-    fs::perms mode = fs::perms::none;
-    fs::file_time_type modified{};  // none for a folder: a rollback need not keep folder times
+struct Item {  // a folder, its name ending in '/', has no bytes and no time: a rollback need not keep folder times
+    std::string bytes;
+    fs::perms mode;
+    fs::file_time_type modified;
     bool operator==(const Item&) const = default;
 };
-
-using FolderState = std::map<std::string, Item>;  // folders end in '/'
+using FolderState = std::map<std::string, Item>;
 
 inline FolderState stateOf(const fs::path& root) {
     FolderState state;
@@ -57,13 +55,9 @@ inline JobEnd runJob(std::function<fs::path()> target, std::span<const unsigned 
         kId, InstallSource{target, payload, [&] { return hook ? hook(*job) : std::error_code(); }});
     testing::internal::CaptureStdout();
     job->start();
-    const bool result = job->succeeded();
-    return {result,
-            job->cancelled(),
-            job->cause(),
-            testing::internal::GetCapturedStdout(),
-            job->progress().message(),
-            job->progress().progress()};
+    const auto& p = job->progress();  // braces evaluate in order: the job has ended before the console is read
+    return {job->succeeded(), job->cancelled(), job->cause(), testing::internal::GetCapturedStdout(),
+            p.message(),      p.progress()};
 }
 
 // An older bundle where the payload goes, after removing whatever is there: other bytes and times, a file the
@@ -74,21 +68,43 @@ inline void writeOlderBundle(const fs::path& target, const Archive& payload) {
         for (const auto& e : fs::recursive_directory_iterator(target))
             fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
     fs::remove_all(target);
-    fs::create_directories(target);
-    const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
-    for (const Entry& e : payload.entries) {
-        if (e.name.back() == '/') {
-            fs::create_directories(target / e.name);
-            continue;
-        }
-        writeFile(target / e.name, "old " + e.name);
+    std::vector<Entry> old = payload.entries;
+    for (Entry& e : old) e.data = "old " + e.name;
+    old.push_back(file(old.front().name + "old-only.txt", "only in the old bundle"));
+    for (const Entry& e : old) {
+        fs::create_directories((target / e.name).parent_path());
+        if (e.name.back() == '/') continue;
+        writeFile(target / e.name, e.data);
         fs::last_write_time(target / e.name, oldTime);
-        if (e.name.ends_with(".vst3")) fs::permissions(target / e.name, readOnly);
+        if (e.name.ends_with(".vst3") || e.name.ends_with("old-only.txt"))
+            fs::permissions(target / e.name, fs::perms::owner_read | fs::perms::group_read);
     }
-    const fs::path oldOnly = target / payload.entries.front().name / "old-only.txt";
-    writeFile(oldOnly, "only in the old bundle");
-    fs::last_write_time(oldOnly, oldTime);
-    fs::permissions(oldOnly, readOnly);
 }
+
+// A complete install over the older bundle replaces its files, read-only module included, adds the file and folder
+// it lacks, and keeps the one the payload lacks.
+class AllOrNothing : public ::testing::Test {
+protected:
+    AllOrNothing() {
+        payload.entries.push_back(folder("Velliphon.vst3/Contents/Resources/"));
+        payload.entries.push_back(file("Velliphon.vst3/Contents/Resources/new-only.txt", "new"));
+        bytes = build(payload);
+        writeOlderBundle(target, bundle());
+        EXPECT_TRUE(install([&](Installer&) { return ++changes, std::error_code(); }).result);
+        installed = stateOf(target);
+        for (const Entry& e : payload.entries) EXPECT_EQ(installed.at(e.name).bytes, e.data) << e.name;
+        EXPECT_EQ(installed.at("Velliphon.vst3/old-only.txt").bytes, "only in the old bundle");
+    }
+    JobEnd install(std::function<std::error_code(Installer&)> hook = {}) {
+        return runJob([this] { return target; }, bytes, hook);
+    }
+    FolderState freshOldBundle() { return writeOlderBundle(target, bundle()), stateOf(target); }
+    TempDir tmp;
+    const fs::path target = tmp / "VST3";
+    Archive payload = bundle();
+    std::vector<unsigned char> bytes;
+    int changes = 0;
+    FolderState installed;
+};
 
 }  // namespace installtest

@@ -1,5 +1,4 @@
-// Asks a window to close the way a window manager does: a WM_DELETE_WINDOW
-// message. usage: close_window WINDOW_ID
+// Asks a window to close the way a window manager does: a WM_DELETE_WINDOW message. usage: close_window WINDOW_ID
 #include <X11/Xlib.h>
 
 #include <cstdio>
@@ -8,10 +7,7 @@
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) {
-        std::fprintf(stderr, "cannot open the display\n");
-        return 1;
-    }
+    if (!dpy) return std::fprintf(stderr, "cannot open the display\n"), 1;
     XEvent ev{};
     ev.xclient.type = ClientMessage;
     ev.xclient.window = static_cast<Window>(std::strtoul(argv[1], nullptr, 0));

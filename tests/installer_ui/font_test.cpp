@@ -1,10 +1,11 @@
 // Text from the embedded fonts: what the screens' pictures cannot tell apart.
-
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <stdexcept>
 #include <tuple>
+#include <vector>
 
 #include "shared/assets.h"
 #include "ui/bitmap.h"
@@ -35,11 +36,9 @@ bool samePixels(const Bitmap& a, const Bitmap& b) {
 TEST(TrueTypeFont, WidthIsTheRoundedUpSumOfAdvancesAndJunkIsRefused) {
     TrueTypeFont font = regularFont();
     // Roboto Mono advances 1229 of 2048 units per character: 8.40, 25.21, 840.14 at 14.
-    EXPECT_EQ(font.textWidth(""), 0);
-    EXPECT_EQ(font.textWidth("a"), 9);
-    EXPECT_EQ(font.textWidth(std::string_view("abcdef", 3)), 26);
-    EXPECT_EQ(font.textWidth(std::string(100, 'x')), 841);
-
+    EXPECT_EQ((std::array{font.textWidth(""), font.textWidth("a"), font.textWidth(std::string_view("abcdef", 3)),
+                          font.textWidth(std::string(100, 'x'))}),
+              (std::array{0, 9, 26, 841}));
     static const unsigned char junk[64] = {'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'n', 't'};
     try {
         TrueTypeFont bad(AssetRef{junk, sizeof junk, "junk"}, 14);
@@ -49,47 +48,41 @@ TEST(TrueTypeFont, WidthIsTheRoundedUpSumOfAdvancesAndJunkIsRefused) {
     }
 }
 
-// Strings share one canvas per font: a string drawn after a longer or
-// translucent one must show only itself, with the cache on and off.
-TEST(TrueTypeFont, AStringDrawnAfterOthersLooksAsIfDrawnAlone) {
-    TrueTypeFont alone = regularFont();
-    Bitmap expected = cleared(400, 30);
-    alone.drawTo(expected, "Egg", 0, 0, Color::DARK);
-    for (bool caching : {true, false}) {
-        TrueTypeFont font = regularFont();
-        font.setCaching(caching);
-        Bitmap target = cleared(400, 30);
-        for (Color color : {Color::DARK, Color(17, 17, 17, 128)})
-            font.drawTo(target, "The quick brown fox jumps over the lazy dog", 0, 0, color);
-        target = cleared(400, 30);
-        font.drawTo(target, "", 0, 0, Color::DARK);
-        font.drawTo(target, "Egg", 0, 0, Color::DARK);
-        EXPECT_TRUE(samePixels(target, expected)) << caching;
-    }
-}
-
-// The cache must be invisible: the same draws, cached and not, leave the same
-// bytes, with clipped placements, translucent colours and a second scale.
-TEST(TrueTypeFont, CachedDrawsMatchUncachedDrawsByteForByte) {
-    const Color grey(17, 17, 17, 128);
-    const std::tuple<const char*, int, int, Color> draws[] = {
-        {"Egg", 4, 4, Color::DARK},
-        {"The quick brown fox jumps over the lazy dog", 2, 20, Color::DARK},
-        {"Cancelling...", -3, 60, grey},
-        {"Installing...", 150, -6, Color::ACCENT},
-        {"The quick brown fox", 300, 80, Color::LIGHT},
-        {"Egg", 4, 4, Color::DARK},
-        {"(brackets) | pipes_ and [squares]", 0, 100, Color::DARK},
-        {"Cancelling...", -3, 60, grey}};
-    auto render = [&](bool caching, float scale) {
+// Strings share one canvas per font: a string drawn after a longer or translucent one must show only itself. The cache
+// must be invisible: the same draws, cached and not, leave the same bytes, with clipped placements, translucent colours
+// and a second scale.
+TEST(TrueTypeFont, AStringLooksAsIfDrawnAloneAndTheCacheLeavesTheSameBytes) {
+    using Draw = std::tuple<const char*, int, int, Color>;  // no text: start on a clean bitmap
+    const auto render = [](bool caching, std::vector<Draw> const& draws, float scale = 1.0f, int rounds = 1) {
         TrueTypeFont font = regularFont();
         font.setCaching(caching);
         Bitmap target = cleared(int(420 * scale), int(130 * scale), scale);
-        for (int round = 0; round < 2; ++round)
-            for (const auto& [text, x, y, color] : draws) font.drawTo(target, text, x, y, color);
+        for (int round = 0; round < rounds; ++round)
+            for (const auto& [text, x, y, color] : draws)
+                text ? font.drawTo(target, text, x, y, color) : void(target = cleared(target.width(), 130, scale));
         return target;
     };
-    for (float scale : {1.0f, 2.0f}) EXPECT_TRUE(samePixels(render(true, scale), render(false, scale))) << scale;
+    const Color grey(17, 17, 17, 128);
+    const char* const fox = "The quick brown fox jumps over the lazy dog";
+    const Bitmap alone = render(true, {{"Egg", 0, 0, Color::DARK}});
+    for (bool caching : {true, false})
+        EXPECT_TRUE(samePixels(render(caching, {{fox, 0, 0, Color::DARK},
+                                                {fox, 0, 0, grey},
+                                                {nullptr, 0, 0, grey},
+                                                {"", 0, 0, Color::DARK},
+                                                {"Egg", 0, 0, Color::DARK}}),
+                               alone))
+            << caching;
+    const std::vector<Draw> draws = {{"Egg", 4, 4, Color::DARK},
+                                     {fox, 2, 20, Color::DARK},
+                                     {"Cancelling...", -3, 60, grey},
+                                     {"Installing...", 150, -6, Color::ACCENT},
+                                     {"The quick brown fox", 300, 80, Color::LIGHT},
+                                     {"Egg", 4, 4, Color::DARK},
+                                     {"(brackets) | pipes_ and [squares]", 0, 100, Color::DARK},
+                                     {"Cancelling...", -3, 60, grey}};
+    for (float scale : {1.0f, 2.0f})
+        EXPECT_TRUE(samePixels(render(true, draws, scale, 2), render(false, draws, scale, 2))) << scale;
 }
 
 TEST(TrueTypeFont, KeepsALargerCanvasAndReplacesItOnAnyShortfallOrOtherScale) {
@@ -109,20 +102,14 @@ TEST(TrueTypeFont, KeepsALargerCanvasAndReplacesItOnAnyShortfallOrOtherScale) {
 TEST(Canvas, ResetWithAnOpaqueFillErasesEveryPixelAndTheFontSizeChangesAlone) {
     // At 1.5 the last row is only half inside the 5 units: it is erased all the same.
     Canvas c(6, 5, 1.5f);
-    c.resetTransform();
-    c.setFill(Color(255, 0, 0));
-    c.fillRectangle(0, 0, 6, 6);
-    c.setFill(Color(0, 0, 0));
-    c.reset();
+    c.resetTransform(), c.setFill(Color(255, 0, 0)), c.fillRectangle(0, 0, 6, 6);
+    c.setFill(Color(0, 0, 0)), c.reset();
     Bitmap target = cleared(c.pixelWidth(), c.pixelHeight(), 1.5f, SPixel{0, 0, 0, 255});
     c.drawTo(target, 0, 0);
     EXPECT_TRUE(samePixels(target, cleared(9, 8, 1.5f, SPixel{0, 0, 0, 255})));
-
     const auto font = assets::raw(EMBEDDED_ASSET(roboto_regular));
-    c.setFont(font, 14);
-    const float at14 = c.measureText("abc");
-    c.setFont(font, 28);
-    EXPECT_FLOAT_EQ(c.measureText("abc"), 2.0f * at14);
-    c.setFont(font, 14);
-    EXPECT_FLOAT_EQ(c.measureText("abc"), at14);
+    const auto measured = [&](int size) { return c.setFont(font, size), c.measureText("abc"); };
+    const float at14 = measured(14);
+    EXPECT_FLOAT_EQ(measured(28), 2.0f * at14);
+    EXPECT_FLOAT_EQ(measured(14), at14);
 }

@@ -1,18 +1,15 @@
-// Test access to the canvas's float image, read before quantisation; whole
-// pictures compared with committed references; font files.
+// Test access to the canvas's float image, read before quantisation; whole pictures compared with committed references;
+// font files.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "../shared/golden_picture.h"
 #include "raster/canvas.h"
-#include "surf/surf.h"
 
 namespace raster {
 
@@ -24,21 +21,11 @@ struct canvas_probe {
         for (int i = 0; i < image.size_x * image.size_y; ++i) sum += image.bitmap[i].a;
         return sum;
     }
-    // The canvas as 8-bit sRGB against data/<name>.png, byte for byte. After
-    // an intended change, run the tests with UPDATE_GOLDEN=1 and look at the
-    // pictures before committing; a mismatch is written to <name>.actual.png.
+    // The canvas as 8-bit sRGB against data/<name>.png.
     static void expect_picture(canvas& image, std::string const& name) {
-        std::unique_ptr<Surf, void (*)(Surf*)> actual(surfBitmap(image.size_x, image.size_y), surfFree),
-            expected(nullptr, surfFree);
+        std::unique_ptr<Surf, void (*)(Surf*)> actual(surfBitmap(image.size_x, image.size_y), surfFree);
         image.get_image_data(&actual->pix->r, image.size_x, image.size_y, image.size_x * 4, 0, 0);
-        std::string const path = std::string(TEST_DATA_DIR) + "/" + name + ".png";
-        ASSERT_TRUE(!std::getenv("UPDATE_GOLDEN") || surfSaveImage(path.c_str(), actual.get())) << path;
-        if (std::getenv("UPDATE_GOLDEN")) return;
-        expected.reset(surfLoadImage(path.c_str()));
-        size_t const bytes = 4 * size_t(actual->w) * size_t(actual->h);
-        if (!expected || expected->w != actual->w || expected->h != actual->h ||
-            std::memcmp(expected->pix, actual->pix, bytes))
-            surfSaveImage((name + ".actual.png").c_str(), actual.get()), ADD_FAILURE() << path << " differs";
+        expectPicture(actual.get(), std::string(TEST_DATA_DIR) + "/" + name + ".png", name);
     }
 };
 

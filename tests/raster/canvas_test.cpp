@@ -1,6 +1,5 @@
-// The canvas as a whole: scenes that exercise most of it at once, compared
-// byte for byte with committed pictures (canvas_probe.h says how to
-// regenerate them), and fixed faults that a picture shows too weakly.
+// The canvas as a whole: scenes that exercise most of it at once, compared byte for byte with committed pictures
+// (golden_picture.h says how to regenerate them), and fixed faults that a picture shows too weakly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -38,8 +37,8 @@ TEST(Scene, ShapesAndText) {
         c.save(), c.begin_path(), c.translate(40.0f * (cell % 8), 40.0f * (cell / 8)), ++cell;
         c.rectangle(0, 0, 40, 40), c.clip(), c.begin_path(), c.set_color(raster::fill_style, 0.1f, 0.3f, 0.8f, 1);
     };
-    // Points keep the transform of their time; transforms apply last first;
-    // subpaths begun by line_to, move_to, close_path; non-zero winding.
+    // Points keep the transform of their time; transforms apply last first; subpaths begun by line_to, move_to,
+    // close_path; non-zero winding.
     next(), c.move_to(2, 2), c.line_to(20, 2), c.scale(2, 2), c.line_to(7, 7), c.fill();
     next(), c.translate(20, 10), c.rotate(1.5707964f), c.scale(2, 1), c.rectangle(0, 0, 6, 3), c.fill();
     next(), c.transform(2, 0, 0.5f, 1, 3, 0), c.set_transform(1, 0, 0.5f, 1, 83, 3), c.rectangle(0, 0, 15, 10),
@@ -72,8 +71,8 @@ TEST(Scene, ShapesAndText) {
     next(), c.set_linear_gradient(raster::stroke_style, 0, 0, 40, 40), c.set_line_width(3), c.line_cap = raster::circle;
     c.add_color_stop(raster::stroke_style, 0, 1, 0, 0, 1), c.add_color_stop(raster::stroke_style, 1, 0, 1, 0, 1);
     c.arc(20, 20, -1, 0, 3), c.arc(20, 20, 14, 0.5f, 5), c.stroke();
-    // Dash phases and lengths; solid patterns; fine dashes on a long path; a
-    // closed rectangle starting inside a dash is mitred there too.
+    // Dash phases and lengths; solid patterns; fine dashes on a long path; a closed rectangle starting inside a dash is
+    // mitred there too.
     next(), c.set_line_width(2);
     float y = 0;
     for (float offset : {0, 3, -4, -34}) c.line_dash_offset = offset, stroke_line(c, y += 5, {10, 5});
@@ -131,8 +130,8 @@ TEST(Scene, ShapesAndText) {
         c.set_color(raster::fill_style, 1, 0, 0, 0.6f), c.fill_rectangle(12, 12, 24, 24);
     }
     c.restore();
-    // Every byte at all 16 dither thresholds survives put and get, which
-    // apply neither clip nor transform; colours are clamped.
+    // Every byte at all 16 dither thresholds survives put and get, which apply neither clip nor transform; colours are
+    // clamped.
     std::vector<unsigned char> strip(256 * 16 * 4);
     for (size_t i = 0; i < strip.size(); ++i)
         strip[i] = i % 4 == 3 ? 255 : static_cast<unsigned char>((i / 16 % 64 * 4 + i / 4096) * (1 + 36 * (i % 4)));
@@ -142,12 +141,11 @@ TEST(Scene, ShapesAndText) {
     c.set_transform(1, 0, 0, 1, 0, 0), c.set_color(raster::fill_style, 0.5f, 2, -1, 1),
         c.fill_rectangle(0.5f, 0, 0.5f, 1);
     canvas_probe::expect_picture(c, "shapes");
-    // The generated fonts map "A" to a square, "B" and the euro sign to a
-    // ring of quadratics starting off the curve, "C" and U+1F600 to a
-    // triangle, "D" to both, glyph 0 to a box; variants break each table.
+    // The generated fonts map "A" to a square, "B" and the euro sign to a ring of quadratics starting off the curve,
+    // "C" and U+1F600 to a triangle, "D" to both, glyph 0 to a box; variants break each table.
     canvas image(320, 370);
-    // Line breaks and tabs advance like spaces; invalid UTF-8 (a stray
-    // continuation, cut sequences, a bad lead byte) becomes U+FFFD: glyph 0.
+    // Line breaks and tabs advance like spaces; invalid UTF-8 (a stray continuation, cut sequences, a bad lead byte)
+    // becomes U+FFFD: glyph 0.
     char const* const all = "A\tB\nC\rD \200A\342A\342\202A\360\237\230\200\370\342\202";
     char const* const fonts[] = {
         "basic",          "format_12",        "format_0",       "bad_cmap_offset",   "few_metrics", "ranges",

@@ -1,5 +1,5 @@
-// Coverage of filled polygons and clips against their exact pixel areas,
-// computed here by clipping each polygon to each pixel square.
+// Coverage of filled polygons and clips against their exact pixel areas, computed here by clipping each polygon to each
+// pixel square.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,8 +17,8 @@ struct point {
 using polygon = std::vector<point>;
 using shapes = std::vector<polygon>;
 
-// Signed area of the part of `shape` inside the unit square at (px, py),
-// clipping it against each of the square's four sides in turn.
+// Signed area of the part of `shape` inside the unit square at (px, py), clipping it against each of the square's four
+// sides in turn.
 double pixel_area(polygon shape, int px, int py) {
     for (int side = 0; side < 4; ++side) {
         auto inside = [&](point p) {
@@ -39,8 +39,7 @@ double pixel_area(polygon shape, int px, int py) {
     return area / 2.0;
 }
 
-// The magnitude of the summed signed areas, saturated at one; below 1/8160
-// counts as none.
+// The magnitude of the summed signed areas, saturated at one; below 1/8160 counts as none.
 double coverage(shapes const& set, int x, int y) {
     double sum = 0.0;
     for (polygon const& shape : set) sum += pixel_area(shape, x, y);

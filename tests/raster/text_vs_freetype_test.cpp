@@ -1,5 +1,4 @@
-// Glyph advances and coverage against FreeType's unhinted rendering of the
-// same fonts, glyph by glyph.
+// Glyph advances and coverage against FreeType's unhinted rendering of the same fonts, glyph by glyph.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -24,17 +23,16 @@ std::string utf8(unsigned long code) {
     return out;
 }
 
-// Both rasterisers flatten curves into chords, ours to within 1/8 pixel, so
-// single pixels can differ by the two flattening errors together, most at the
-// cusps of thin spikes. Over a font the differences must average out below
-// one level, and no glyph may be off as a whole (a wrong or missing part
-// raises its mean far above these bounds). Bounds are in levels of 255.
+// Both rasterisers flatten curves into chords, ours to within 1/8 pixel, so single pixels can differ by the two
+// flattening errors together, most at the cusps of thin spikes. Over a font the differences must average out below one
+// level, and no glyph may be off as a whole (a wrong or missing part raises its mean far above these bounds). Bounds
+// are in levels of 255.
 struct bounds {
     double font_mean, glyph_mean, pixel;
 };
 
-// Renders every mapped character at `size` with both rasterisers on one
-// reused canvas, comparing inside FreeType's bitmap plus a margin.
+// Renders every mapped character at `size` with both rasterisers on one reused canvas, comparing inside FreeType's
+// bitmap plus a margin.
 void compare_at(std::vector<unsigned char> const& file, int size, bounds limits) {
     FT_Library library;
     FT_Face face;
@@ -72,8 +70,8 @@ void compare_at(std::vector<unsigned char> const& file, int size, bounds limits)
                 double difference = std::fabs(canvas_probe::alpha(image, left + x, top + y) - reference);
                 total += difference, worst = std::max(worst, difference);
             }
-        // Our ink stays inside the outline's box, which is FreeType's bitmap;
-        // anything left beyond it shows in the check after the loop.
+        // Our ink stays inside the outline's box, which is FreeType's bitmap; anything left beyond it shows in the
+        // check after the loop.
         image.clear_rectangle(static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
                               static_cast<float>(height));
         ++glyphs, font_total += total, font_pixels += width * height;
@@ -91,18 +89,14 @@ void compare_at(std::vector<unsigned char> const& file, int size, bounds limits)
 }
 
 TEST(TextAgainstFreeType, EmbeddedFontsAndAFontWithComposites) {
-    // DejaVu Sans adds composite glyphs, both character-map formats and
-    // dingbats with hairline spikes.
-    struct font {
-        std::string path;
-        bounds limits;
-    };
-    for (font const& f : {font{FONTS_DIR "/regular.ttf", {1.0, 2.5, 32.0}},
-                          font{FONTS_DIR "/bold.ttf", {1.0, 2.5, 32.0}}, font{DEJAVU_SANS, {1.0, 4.0, 44.0}}}) {
-        SCOPED_TRACE(f.path);
-        std::vector<unsigned char> file = raster_test::read_file(f.path);
+    // DejaVu Sans adds composite glyphs, both character-map formats and dingbats with hairline spikes.
+    for (auto const& [path, limits] : {std::pair<std::string, bounds>{FONTS_DIR "/regular.ttf", {1.0, 2.5, 32.0}},
+                                       {FONTS_DIR "/bold.ttf", {1.0, 2.5, 32.0}},
+                                       {DEJAVU_SANS, {1.0, 4.0, 44.0}}}) {
+        SCOPED_TRACE(path);
+        std::vector<unsigned char> file = raster_test::read_file(path);
         ASSERT_FALSE(file.empty());
-        for (int size : {9, 14, 23, 48}) compare_at(file, size, f.limits);
+        for (int size : {9, 14, 23, 48}) compare_at(file, size, limits);
     }
 }
 

@@ -3,31 +3,17 @@
 tests compare against a decoder that is not ours without needing ImageMagick themselves. Hand-built images (Python's
 zlib, our own chunk writer) cover every colour type and bit depth, tRNS, each filter, IDAT splits and odd widths; a
 second set comes straight from ImageMagick's encoder. data/png/manifest.txt lists "decode <name> <w> <h>" or
-"reject <name>" per image.
-
-Run: /usr/bin/python3 tests/surf/make_png_corpus.py  (needs imagemagick)
+"reject <name>" per image. Run: /usr/bin/python3 tests/surf/make_png_corpus.py  (needs imagemagick)
 """
-import os
-import random
-import struct
-import subprocess
-import zlib
-
+import os, random, struct, subprocess, zlib
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data", "png")
 SIGNATURE = b"\x89PNG\r\n\x1a\n"
 rng = random.Random(1252)
 manifest = []
-
-
 def chunk(kind, data, crc=None):
     crc = zlib.crc32(kind + data) if crc is None else crc
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", crc & 0xFFFFFFFF)
-
-
-def ihdr(w, h, depth, ctype):
-    return SIGNATURE + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, ctype, 0, 0, 0))
-
-
+def ihdr(w, h, depth, ctype): return SIGNATURE + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, ctype, 0, 0, 0))
 def filter_rows(rows, bpp, filters):
     """Each row filtered with filters[y % len], as the raw stream."""
     out, prev = bytearray(), bytes(len(rows[0]))
@@ -41,19 +27,14 @@ def filter_rows(rows, bpp, filters):
             out.append((x - [0, a, b, (a + b) // 2, paeth][f]) & 0xFF)
         prev = row
     return bytes(out)
-
-
 def png(w, h, depth, ctype, rows, filters=(0, 1, 2, 3, 4), extra=b"", split=None, level=9, bad_adler=False,
         bad_crc=False):
     bpp = max(1, depth * {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[ctype] // 8)
     stream = zlib.compress(filter_rows(rows, bpp, filters), level)
-    if bad_adler:
-        stream = stream[:-4] + bytes(b ^ 0x5A for b in stream[-4:])
+    stream = stream[:-4] + bytes(b ^ 0x5A for b in stream[-4:]) if bad_adler else stream
     parts = [stream[i:i + (split or len(stream))] for i in range(0, len(stream), split or len(stream))]
     idats = b"".join(chunk(b"IDAT", p, 0xDEADBEEF if bad_crc else None) for p in parts)
     return ihdr(w, h, depth, ctype) + extra + idats + chunk(b"IEND", b"")
-
-
 def random_rows(w, h, channels, depth=8):
     """Noise, with every third row flat so that every filter sees runs too; sub-byte samples packed high first."""
     per = 8 // depth
@@ -65,17 +46,9 @@ def random_rows(w, h, channels, depth=8):
         rows.append(bytes(sum(s << (8 - depth * (j + 1)) for j, s in enumerate(samples[i:i + per]))
                           for i in range(0, len(samples), per)))
     return rows
-
-
-def palette(n):
-    return chunk(b"PLTE", bytes(rng.randrange(256) for _ in range(3 * n)))
-
-
+def palette(n): return chunk(b"PLTE", bytes(rng.randrange(256) for _ in range(3 * n)))
 def write(name, data):
-    with open(os.path.join(OUT, name + ".png"), "wb") as f:
-        f.write(data)
-
-
+    with open(os.path.join(OUT, name + ".png"), "wb") as f: f.write(data)
 def decodes(name, data, stored=None):
     """Records ImageMagick's decode; the corpus keeps `stored` instead when given (a variant ImageMagick refuses)."""
     write(name, data)
@@ -83,15 +56,8 @@ def decodes(name, data, stored=None):
     size = subprocess.check_output(["/usr/bin/identify", "-format", "%w %h", path + ".png"]).decode()
     subprocess.check_call(["/usr/bin/convert", path + ".png", "-depth", "8", "rgba:" + path + ".rgba"])
     manifest.append("decode %s %s" % (name, size))
-    if stored is not None:
-        write(name, stored)
-
-
-def rejects(name, data):
-    write(name, data)
-    manifest.append("reject " + name)
-
-
+    write(name, data if stored is None else stored)
+def rejects(name, data): write(name, data), manifest.append("reject " + name)
 def hand_built():
     for w, h in ((1, 1), (13, 7), (37, 19)):
         tag = "%dx%d" % (w, h)
@@ -123,7 +89,6 @@ def hand_built():
     decodes("rgb8_badadler", png(9, 4, 8, 2, rows), stored=png(9, 4, 8, 2, rows, bad_adler=True))
     text = chunk(b"tEXt", b"Comment\x00hello")
     decodes("pal8_text", png(6, 6, 8, 3, random_rows(6, 6, 1), extra=text + palette(256) + text))
-
     good = png(8, 8, 8, 6, random_rows(8, 8, 4))
     rejects("bad_signature", b"\x89PNG\r\n\x1a\x0b" + good[8:])
     rejects("grey2", png(16, 4, 2, 0, random_rows(16, 4, 1, 2)))
@@ -138,15 +103,11 @@ def hand_built():
     rejects("bad_filter", ihdr(2, 1, 8, 0) + chunk(b"IDAT", zlib.compress(b"\x05\x01\x02")) + chunk(b"IEND", b""))
     rejects("preset_dictionary", good[:33 + 8] + b"\x78\xbb" + good[33 + 10:])
     rejects("truncated_stream", png(8, 8, 8, 6, random_rows(8, 8, 4))[:60])
-
-
 def from_imagemagick():
     def im(name, args, prefix=""):
         subprocess.check_call(["/usr/bin/convert", "-seed", "7", "-size", "45x27", "plasma:fractal", "-depth", "8"]
                               + args + [prefix + os.path.join(OUT, name + ".png")])
-        with open(os.path.join(OUT, name + ".png"), "rb") as f:
-            return f.read()
-
+        with open(os.path.join(OUT, name + ".png"), "rb") as f: return f.read()
     alpha, grey = ["-alpha", "set", "-channel", "A", "-fx"], ["-colorspace", "gray"]
     for name, args in (("rgb", ["-define", "png:color-type=2"]),
                        ("rgba", alpha + ["i/w", "+channel", "-define", "png:color-type=6"]),
@@ -162,13 +123,8 @@ def from_imagemagick():
                                                         "-define", "png:color-type=3"]))
     rejects("im_interlaced", im("im_interlaced", ["-interlace", "PNG"]))
     rejects("im_16bit", im("im_16bit", [], "PNG48:"))
-
-
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
-    for old in os.listdir(OUT):
-        os.remove(os.path.join(OUT, old))
-    hand_built()
-    from_imagemagick()
-    with open(os.path.join(OUT, "manifest.txt"), "w") as f:
-        f.write("\n".join(manifest) + "\n")
+    for old in os.listdir(OUT): os.remove(os.path.join(OUT, old))
+    hand_built(), from_imagemagick()
+    with open(os.path.join(OUT, "manifest.txt"), "w") as f: f.write("\n".join(manifest) + "\n")

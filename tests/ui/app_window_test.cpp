@@ -1,6 +1,5 @@
-// The application window on the window layer's private Xvfb, with real X input.
-// Xlib names a typedef Font, as does our text interface: Xlib's is renamed
-// for this file, which uses neither.
+// The application window on the window layer's private Xvfb, with real X input. Xlib names a typedef Font, as does our
+// text interface: Xlib's is renamed for this file, which uses neither.
 #define Font XlibFont
 #include "../window/window_test.h"
 
@@ -22,14 +21,11 @@ struct ButtonScreen : UIRendererDelegate {
     std::shared_ptr<FakeFont> font = std::make_shared<FakeFont>();
     UIContext seen{};
     int frames = 0, presses = 0;
-
     void render(UIContext& context) override {
-        seen = context;
-        ++frames;
+        seen = context, ++frames;
         UIStyle style(context.ctx);
         style.font(font).color(GUI_COLOR_WINDOWBG, Color::ACCENT);
-        UIToolkit toolkit(context);
-        toolkit.window(
+        UIToolkit(context).window(
             "Root",
             [this](UIToolkit& t) {
                 t.row(-1,
@@ -44,10 +40,8 @@ protected:
     ButtonScreen screen;
     const UIIconSet icons = whiteIcons(18);
     std::unique_ptr<AppWindow> app;
-
     void SetUp() override {
-        WindowTest::SetUp();
-        app = std::make_unique<AppWindow>(200, 100, "AppWindow test", SURF_RESIZE, icons, screen);
+        WindowTest::SetUp(), app = std::make_unique<AppWindow>(200, 100, "AppWindow test", SURF_RESIZE, icons, screen);
         ASSERT_TRUE(renderUntil([&] {
             Window focus;
             int revert;
@@ -55,22 +49,14 @@ protected:
             return focus == xwindow(app->win.surfHandle()) && attributes(app->win.surfHandle()).map_state == IsViewable;
         })) << "the window was not shown with the focus";
     }
-
-    void TearDown() override {
-        app.reset();
-        WindowTest::TearDown();
-    }
-
+    void TearDown() override { app.reset(), WindowTest::TearDown(); }
     bool renderUntil(const std::function<bool()>& condition, int maxFrames = 300) {
         for (int frame = 0; frame < maxFrames; ++frame) {
-            app->render();
-            XSync(x, False);
-            if (condition()) return true;
+            if (app->render(), XSync(x, False), condition()) return true;
             usleep(2000);
         }
         return false;
     }
-
     void renderFrames(int n) {
         renderUntil([] { return false; }, n);
     }
@@ -80,13 +66,12 @@ protected:
 
 TEST_F(AppWindowTest, FramesArePresentedUnlessTheyRepeatAndARealClickPressesOnce) {
     EXPECT_EQ(screen.seen.ctx, &app->ctx);
-    EXPECT_EQ((std::array{screen.seen.width, screen.seen.height}), (std::array{200, 100}));
-    EXPECT_EQ(screen.seen.backingScale, 1.0f);
+    EXPECT_EQ((std::array{screen.seen.width, screen.seen.height, int(screen.seen.backingScale * 2)}),
+              (std::array{200, 100, 2}));
     EXPECT_EQ(icons.close.use_count(), 2);  // the window keeps a copy of the set
     EXPECT_FALSE(app->closed());
     // Below the title bar, left of the button, the root window's background.
     EXPECT_TRUE(renderUntil([&] { return pixel(app->win.surfHandle(), 20, 80) == packed(Color::ACCENT); }));
-
     moveMouse(rootX(app->win.surfHandle()) + 20, rootY(app->win.surfHandle()) + 80);
     renderFrames(5);
     const int skippedBefore = app->skippedFrames(), framesBefore = screen.frames;
@@ -101,10 +86,6 @@ TEST_F(AppWindowTest, FramesArePresentedUnlessTheyRepeatAndARealClickPressesOnce
     const int skippedAfterHover = app->skippedFrames();
     renderFrames(5);
     EXPECT_EQ(app->skippedFrames() - skippedAfterHover, 5) << "and then rests again";
-
-    button(1, true);
-    renderFrames(5);
-    button(1, false);
-    renderFrames(5);
+    for (bool down : {true, false}) button(1, down), renderFrames(5);
     EXPECT_EQ(screen.presses, 1);
 }

@@ -2,12 +2,27 @@
 
 #include <chrono>
 #include <cmath>
+#include <set>
+#include <utility>
 
-#include "fake_window_input.h"
 #include "ui/debugdialog.h"
+#include "ui/surfinput.h"
 #include "ui_harness.h"
 
 namespace {
+
+// Input as the window layer would report it after one update.
+struct FakeInput : WindowInput {
+    int x = 0, y = 0, buttons = 0, pendingChar = 0, charReads = 0;
+    float wheelX = 0, wheelY = 0, scale = 1.0f;
+    std::set<int> down, held;
+    void mouse(int& mx, int& my, int& b) override { mx = x, my = y, b = buttons; }
+    void wheel(float& dx, float& dy) override { dx = wheelX, dy = wheelY; }
+    float backingScale() override { return scale; }
+    bool keyDown(int key) override { return down.count(key) != 0; }
+    bool keyHeld(int key) override { return held.count(key) != 0 || keyDown(key); }
+    int readChar() override { return ++charReads, std::exchange(pendingChar, 0); }
+};
 
 using Seen = std::array<int, 4>;
 
@@ -17,24 +32,18 @@ struct InputBridgeTest : ::testing::Test {
     FakeInput input;
     MouseBridge mouse;
     KeyboardBridge keys;
-
     // The UI core's per-frame bits, cleared as gui_end would.
-    void endFrame() {
-        ctx->mouse_pressed = ctx->key_pressed = 0;
-        ctx->input_text[0] = 0;
+    template <class T>
+    T endFrame(T seen) {
+        ctx->mouse_pressed = ctx->key_pressed = ctx->input_text[0] = 0;
         ctx->scroll_delta = gui_vec2(0, 0);
-    }
-    std::array<int, 4> mouseFrame() {
-        mouse.process(ctx, input);
-        const std::array<int, 4> seen{ctx->mouse_pos.x, ctx->mouse_pos.y, ctx->mouse_down, ctx->mouse_pressed};
-        endFrame();
         return seen;
     }
-    bool keyFrame() {
-        const bool sent = keys.process(ctx, input);
-        endFrame();
-        return sent;
+    Seen mouseFrame() {
+        mouse.process(ctx, input);
+        return endFrame(Seen{ctx->mouse_pos.x, ctx->mouse_pos.y, ctx->mouse_down, ctx->mouse_pressed});
     }
+    bool keyFrame() { return endFrame(keys.process(ctx, input)); }
 };
 
 }  // namespace
@@ -46,24 +55,18 @@ TEST_F(InputBridgeTest, ButtonsReachTheCoreOneFrameLatePositionsAndWheelInUnitsA
     input.buttons = 0;
     EXPECT_EQ(mouseFrame(), (Seen{10, 20, GUI_MOUSE_LEFT, 0}));
     EXPECT_EQ(mouseFrame(), (Seen{10, 20, 0, 0}));
-    input.buttons = 4;  // the physical right button: the bits pass unchanged
-    mouseFrame();
+    input.buttons = 4, mouseFrame();  // the physical right button: the bits pass unchanged
     EXPECT_EQ(mouseFrame()[2], GUI_MOUSE_MIDDLE);
-
     ctx->mouse_pos = gui_vec2(-1, -1);  // a still mouse sends nothing that would overwrite this
     EXPECT_EQ(mouseFrame()[0], -1);
     input.scale = 1.5f, input.x = 300, input.y = 7;
     EXPECT_EQ(mouseFrame(), (Seen{200, 4, GUI_MOUSE_MIDDLE, 0}));
     input.x = -1;  // left of the bitmap stays left of it
     EXPECT_EQ(mouseFrame()[0], -1);
-
     const int notch = static_cast<int>(MouseBridge::unitsPerNotch);
     const auto scrolled = [&](float x, float y) {
-        input.wheelX = x, input.wheelY = y;
-        mouse.process(ctx, input);
-        const std::array<int, 2> seen{ctx->scroll_delta.x, ctx->scroll_delta.y};
-        endFrame();
-        return seen;
+        input.wheelX = x, input.wheelY = y, mouse.process(ctx, input);
+        return endFrame(std::array{ctx->scroll_delta.x, ctx->scroll_delta.y});
     };
     EXPECT_EQ(scrolled(0, 1), (std::array{0, notch}));  // toward the end of the content
     EXPECT_EQ(scrolled(0.5f, -2), (std::array{notch / 2, -2 * notch}));
@@ -76,31 +79,27 @@ TEST_F(InputBridgeTest, KeysAreSentDownOnceAndTypedCharactersWaitForAQuietFrame)
     input.pendingChar = 'a';
     EXPECT_TRUE(keys.process(ctx, input)) << "the first frame sends every key up";
     EXPECT_EQ(input.charReads, 0);
-    EXPECT_TRUE(keys.process(ctx, input));
-    EXPECT_STREQ(ctx->input_text, "a");
-    endFrame();
-    input.pendingChar = 0xE9;  // é
-    EXPECT_TRUE(keys.process(ctx, input));
-    EXPECT_STREQ(ctx->input_text, "\xC3\xA9");
-    endFrame();
+    for (auto [typed, text] : {std::pair{int('a'), "a"}, {0xE9, "\xC3\xA9"}}) {
+        input.pendingChar = typed;
+        EXPECT_TRUE(keys.process(ctx, input));
+        EXPECT_STREQ(endFrame(std::string(ctx->input_text)).c_str(), text);
+    }
     for (int dropped : {10, 31, 127}) {
         input.pendingChar = dropped;
         EXPECT_FALSE(keyFrame()) << dropped;
         EXPECT_EQ(input.pendingChar, 0) << "read and dropped";
     }
-    const int windowKeys[] = {SK_BACKSPACE, SK_TAB,    SK_ESCAPE, SK_SPACE, SK_UP,
-                              SK_DOWN,      SK_PAGEUP, SK_PAGEDN, SK_HOME,  SK_END};
-    const int uiKeys[] = {GUI_KEY_BACKSPACE, GUI_KEY_TAB,    GUI_KEY_ESCAPE,   GUI_KEY_SPACE, GUI_KEY_UP,
-                          GUI_KEY_DOWN,      GUI_KEY_PAGEUP, GUI_KEY_PAGEDOWN, GUI_KEY_HOME,  GUI_KEY_END};
-    for (int k = 0; k < 10; ++k) {
-        const int windowKey = windowKeys[k], uiKey = uiKeys[k];
+    const int keyMap[] = {SK_BACKSPACE, GUI_KEY_BACKSPACE, SK_TAB,    GUI_KEY_TAB,      SK_ESCAPE, GUI_KEY_ESCAPE,
+                          SK_SPACE,     GUI_KEY_SPACE,     SK_UP,     GUI_KEY_UP,       SK_DOWN,   GUI_KEY_DOWN,
+                          SK_PAGEUP,    GUI_KEY_PAGEUP,    SK_PAGEDN, GUI_KEY_PAGEDOWN, SK_HOME,   GUI_KEY_HOME,
+                          SK_END,       GUI_KEY_END};  // window's, UI core's
+    for (int k = 0; k < 20; k += 2) {
+        const int windowKey = keyMap[k], uiKey = keyMap[k + 1];
         SCOPED_TRACE(windowKey);
         input.down = {windowKey};
         EXPECT_TRUE(keys.process(ctx, input));
-        EXPECT_EQ((std::array{ctx->key_pressed, ctx->key_down}), (std::array{uiKey, uiKey}));
-        endFrame();
-        input.down.clear();
-        input.held = {windowKey};
+        EXPECT_EQ(endFrame(std::array{ctx->key_pressed, ctx->key_down}), (std::array{uiKey, uiKey}));
+        input.down.clear(), input.held = {windowKey};
         EXPECT_FALSE(keyFrame()) << "held: nothing new to send";
         EXPECT_EQ(ctx->key_down, uiKey);
         input.held.clear();
@@ -114,16 +113,11 @@ TEST_F(InputBridgeTest, ShiftReturnTogglesTheDebugOverlayAndNothingElseDoes) {
     Bitmap target(500, 350, 1.0f);
     const bool before = debugDialog.visible();
     const auto frameWith = [&](std::set<int> down, std::set<int> held) {
-        input.down = std::move(down);
-        input.held = std::move(held);
-        keys.process(ctx, input);
-        ui.render(target, [](UIToolkit&) {});
+        input.down = std::move(down), input.held = std::move(held);
+        keys.process(ctx, input), ui.render(target, [](UIToolkit&) {});
         return debugDialog.visible() != before;
     };
-    EXPECT_FALSE(frameWith({}, {}));
-    EXPECT_FALSE(frameWith({SK_RETURN}, {}));
-    EXPECT_FALSE(frameWith({}, {}));
-    EXPECT_FALSE(frameWith({SK_SHIFT}, {}));
+    for (const std::set<int>& down : {std::set<int>{}, {SK_RETURN}, {}, {SK_SHIFT}}) EXPECT_FALSE(frameWith(down, {}));
     EXPECT_TRUE(frameWith({SK_RETURN}, {SK_SHIFT}));
     EXPECT_TRUE(frameWith({}, {SK_SHIFT, SK_RETURN})) << "still held: no new press";
     EXPECT_TRUE(frameWith({}, {SK_SHIFT}));

@@ -1,6 +1,5 @@
-// Keys, typed characters, the mouse, focus, close requests, full screen and
-// its overlay from real X input, in one window's lifetime: each row sends
-// events and names what the window reports afterwards.
+// Keys, typed characters, the mouse, focus, close requests, full screen and its overlay from real X input, in one
+// window's lifetime: each row sends events and names what the window reports afterwards.
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
 #include <X11/Xatom.h>
@@ -18,8 +17,8 @@ struct Step {
     const char* what;
     std::function<void()> send;
     std::function<bool()> then;
-    // Positive: frames until `then` holds. Negative: exactly that many frames,
-    // `then` called in each and holding after the last. Zero: no frame.
+    // Positive: frames until `then` holds. Negative: exactly that many frames, `then` called in each and holding after
+    // the last. Zero: no frame.
     int frames = 300;
 };
 
@@ -27,6 +26,7 @@ class InputTest : public WindowTest {
 protected:
     void run(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
+            if (HasFatalFailure()) return;  // later steps build on earlier ones
             if (step.send) step.send();
             bool held = step.frames == 0 && step.then();
             for (int frame = 0; frame < -step.frames; frame++) surfUpdate(w), XSync(x, False), held = step.then();
@@ -36,16 +36,16 @@ protected:
     }
     int buttons(int* mx = nullptr, int* my = nullptr) {
         int pressed = -1;
-        surfMouse(w, mx, my, &pressed);
-        return pressed;
+        return surfMouse(w, mx, my, &pressed), pressed;
     }
+    static auto now() { return std::chrono::steady_clock::now(); }
     bool down(int code) { return surfKeyDown(w, code) != 0; }
     bool held(int code) { return surfKeyHeld(w, code) != 0; }
     bool borderless() { return surfInternal(w)->dwStyle & 0x80000000u; }
     bool at(int left, int top, int width) { return rootX(w) == left && rootY(w) == top && w->w == width; }
     bool fullScreen() {
-        return borderless() && rootX(w) == 0 && rootY(w) == 0 && attributes(w).width == 1280 &&
-               attributes(w).height == 1024;
+        const XWindowAttributes a = attributes(w);
+        return borderless() && rootX(w) == 0 && rootY(w) == 0 && a.width == 1280 && a.height == 1024;
     }
     void click() { button(1, true), settle(w, 3), button(1, false), settle(w, 2); }
     Surf* w = nullptr;
@@ -68,14 +68,11 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
     XEvent request = {};
     request.xclient = {ClientMessage, 0, True, x, xwindow(w), XInternAtom(x, "WM_PROTOCOLS", False), 32, {}};
     request.xclient.data.l[0] = (long)XInternAtom(x, "WM_DELETE_WINDOW", False);
-
-    std::vector<Step> steps = {
+    run({
         {"idle frames rest and present nothing",
+         [&] { surfUpdateUnchanged(w), surfUpdateUnchanged(w), surfUpdateUnchanged(w); },  // takes what presents sent
          [&] {
-             for (int i = 0; i < 3; i++) surfUpdateUnchanged(w);  // takes what the last present sent back
-         },
-         [&] {
-             unsigned presents = clock.presents;
+             const unsigned presents = clock.presents;
              waits = clock.waits;
              for (int i = 0; i < 10; i++) surfUpdateUnchanged(w);
              return clock.presents == presents && clock.waits == waits + 10;
@@ -87,13 +84,12 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
         {"of two characters typed within a frame the last", [&] { tap(XK_x), tap(XK_y); },
          [&] { return surfReadChar(w) == 'y' && surfReadChar(w) == 0; }},
         {"no such key", {}, [&] { return !held(999); }, 0},
-    };
-    for (auto [sym, code] : {keys[0], keys[1], keys[2]}) {
-        steps.push_back({"pressed", [&, sym] { key(sym, true); }, [&, code] { return held(code) && down(code); }});
-        steps.push_back({"down one frame", {}, [&, code] { return held(code) && !down(code) && !held('B'); }, -1});
-        steps.push_back({"released", [&, sym] { key(sym, false); }, [&, code] { return !held(code) && !down(code); }});
-    }
-    const std::vector<Step> rest = {
+    });
+    for (auto [sym, code] : {keys[0], keys[1], keys[2]})
+        run({{"pressed", [&, sym] { key(sym, true); }, [&, code] { return held(code) && down(code); }},
+             {"down one frame", {}, [&, code] { return held(code) && !down(code) && !held('B'); }, -1},
+             {"released", [&, sym] { key(sym, false); }, [&, code] { return !held(code) && !down(code); }}});
+    run({
         {"left Shift", [&] { key(XK_Shift_L, true); },
          [&] { return down(SK_SHIFT) && held(SK_LSHIFT) && !held(SK_RSHIFT); }},
         {"either Shift holds Shift", [&] { key(XK_Shift_R, true), key(XK_Shift_L, false); },
@@ -111,11 +107,9 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] {
              for (const auto& [sym, code] : keys)
                  if (down(code)) presses[code]++, seen++;
-             int left = buttons() & SURF_BUTTON_LEFT;
-             clicks += left && !wasDown;
-             wasDown = left;
-             surfWheel(w, &dx, &dy);
-             sumX += dx, sumY += dy;
+             const int left = buttons() & SURF_BUTTON_LEFT;
+             clicks += left && !wasDown, wasDown = left;
+             surfWheel(w, &dx, &dy), sumX += dx, sumY += dy;
              return seen == (int)std::size(keys) + 1 && clicks == 2 && !wasDown && sumX == 1 && sumY == 1;
          }},
         {"each once, Tab twice, no wheel left",
@@ -123,8 +117,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] {
              for (const auto& [sym, code] : keys)
                  if (presses[code] != (code == SK_TAB ? 2 : 1) || held(code)) return false;
-             surfWheel(w, &dx, &dy);
-             return dx == 0 && dy == 0 && buttons() == 0;
+             return surfWheel(w, &dx, &dy), dx == 0 && dy == 0 && buttons() == 0;
          },
          -1},
         {"Shift", [&] { key(XK_Shift_L, true); }, [&] { return held(SK_SHIFT); }},
@@ -135,11 +128,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
         {"a tap", [&] { tap(XK_a); }, [&] { return down('A'); }},
         {"its release is held over and taken without resting",
          {},
-         [&] {
-             waits = clock.waits;
-             surfUpdateUnchanged(w);
-             return clock.waits == waits && !held('A');
-         },
+         [&] { return waits = clock.waits, surfUpdateUnchanged(w), clock.waits == waits && !held('A'); },
          0},
         // In bitmap pixels, negative above and left of the bitmap.
         {"right button pressed inside", [&] { button(3, true); }, [&] { return buttons() == SURF_BUTTON_RIGHT; }},
@@ -149,18 +138,13 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
                     touch.x == -3;
          }},
         {"released", [&] { button(3, false); }, [&] { return !surfTouch(w, &touch, 1) && !surfTouch(w, &touch, 0); }},
-        // Auto-repeat neither renews key-down nor types again.
+        // Auto-repeat neither renews key-down nor types again. A second listener sees the server repeat.
         {"held past the repeat delay",
          [&] {
-             XSelectInput(x, xwindow(w), KeyPressMask);  // a second listener sees the server repeat
-             key(XK_k, true);
-             until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1300);
+             XSelectInput(x, xwindow(w), KeyPressMask), key(XK_k, true);
+             until = now() + std::chrono::milliseconds(1300);
          },
-         [&] {
-             downFrames += down('K'), typed += surfReadChar(w) == 'k';
-             return held('K') && std::chrono::steady_clock::now() > until;
-         },
-         100000},
+         [&] { return downFrames += down('K'), typed += surfReadChar(w) == 'k', held('K') && now() > until; }, 100000},
         {"down and typed once while the server repeated",
          [&] {
              key(XK_k, false);
@@ -172,8 +156,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] { return held('Z') && buttons() == SURF_BUTTON_LEFT; }},
         {"focus lost",
          [&] {
-             tap(XK_c);
-             XMapWindow(x, other);
+             tap(XK_c), XMapWindow(x, other);
              XWindowAttributes a = {};
              for (int i = 0; i < 500 && a.map_state != IsViewable; i++)
                  XGetWindowAttributes(x, other, &a), usleep(1000);
@@ -184,13 +167,12 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
          [&] { return !surfReadChar(w); }, -5},
         {"focus back", [&] { XSetInputFocus(x, xwindow(w), RevertToParent, CurrentTime); }, [] { return true; }, -5},
         {"keys again", [&] { key(XK_z, true); }, [&] { return down('Z') && surfReadChar(w) == 'z'; }},
-        // What a window manager sends for the title bar's close button:
-        // reported once per request, and the window stays until freed.
+        // What a window manager sends for the title bar's close button: reported once per request, and the window stays
+        // until freed.
         {"a close request", [&] { key(XK_z, false), XSendEvent(x, xwindow(w), False, NoEventMask, &request); },
          [&] { return surfClosed(w) == 1; }},
         {"reported once", {}, [&] { return !surfClosed(w) && attributes(w).map_state == IsViewable; }, -5},
-        {"another", [&] { XSendEvent(x, xwindow(w), False, NoEventMask, &request); },
-         [&] { return surfClosed(w) == 1; }},
+        {"2nd", [&] { XSendEvent(x, xwindow(w), False, NoEventMask, &request); }, [&] { return surfClosed(w) == 1; }},
         // Alt+Return and the overlay's restore button switch full screen and back.
         {"full screen", [&] { altReturn(); }, [&] { return fullScreen(); }},
         {"the combination types nothing", {}, [&] { return !surfReadChar(w) && !down(SK_RETURN); }, 0},
@@ -198,14 +180,12 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
         {"full screen", [&] { altReturn(); }, [&] { return fullScreen(); }},
         {"the overlay stays away while the top edge is untouched", [&] { moveMouse(1280 - 24 * 3 + 4, 12), click(); },
          [&] { return !surfInternal(w)->widgetAlpha && borderless(); }, -5},
-        {"it fades in at the top edge", [&] { moveMouse(640, 0); }, [&] { return surfInternal(w)->widgetAlpha == 16; },
-         -1},
+        {"fades in at the top", [&] { moveMouse(640, 0); }, [&] { return surfInternal(w)->widgetAlpha == 16; }, -1},
         {"fully", {}, [&] { return surfInternal(w)->widgetAlpha == 255; }, 20},
         {"its close button's cross is red, three times magnified", [&] { surfClear(w, surfRGB(255, 255, 255)); },
          [&] {
              bool red = false;
-             for (int py = 6; py < 36; py++)
-                 for (int px = 1280 - 36; px < 1280 - 6; px++) red = red || pixel(w, px, py) == 0xFF0000;
+             for (int p = 0; p < 30 * 30 && !red; p++) red = pixel(w, 1280 - 36 + p % 30, 6 + p / 30) == 0xFF0000;
              return red && pixel(w, 1280 - 121, 20) == 0xFFFFFFu;
          },
          20},
@@ -224,13 +204,9 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
                              (const unsigned char*)states, 2);
          },
          [&] { return fullScreen(); }},
-    };
-    steps.insert(steps.end(), rest.begin(), rest.end());
-    run(steps);
-    XDestroyWindow(x, other);
-    Window xw = xwindow(w);
-    close(w);
-    XSync(x, False);
+    });
+    const Window xw = xwindow(w);
+    XDestroyWindow(x, other), close(w), XSync(x, False);
     XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     XWindowAttributes a;
     EXPECT_FALSE(XGetWindowAttributes(x, xw, &a));  // gone with surfFree
@@ -240,7 +216,7 @@ TEST_F(InputTest, EventsAreReportedAsTheRowsSay) {
 TEST(TimeTest, FirstCallReadsZeroThenTheSecondsSinceThePreviousCall) {
     EXPECT_EQ(surfTime(), 0.0f);
     usleep(30000);
-    float seconds = surfTime();
+    const float seconds = surfTime();
     EXPECT_TRUE(seconds >= 0.029f && seconds < 1.0f) << seconds;
 }
 
@@ -254,35 +230,33 @@ TEST(ErrorDeathTest, WithoutDisplayTheMessageGoesToStandardErrorAndTheProcessEnd
 TEST_F(InputTest, ErrorMessageWindowShowsUntilDismissedThenTheProcessEndsWithOne) {
     pid_t child = fork();
     if (child == 0) surfError(nullptr, "Something failed: %s\n", "the disk");
-    // The top-level window named "Error", once it shows its light background
-    // with dark text in the upper half.
-    bool shown = false;
+    // The top-level window named "Error", once it shows its light background with dark text in the upper half.
     Window box = 0;
-    for (int i = 0; i < 500 && !shown; i++, usleep(10000)) {
+    for (int i = 0; i < 500 && !box; i++, usleep(10000)) {
         Window root, parent, *children = nullptr;
         unsigned count = 0;
         XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count);
-        for (unsigned c = 0; c < count && !shown; c++) {
+        for (unsigned c = 0; c < count && !box; c++) {
             char* title = nullptr;
             XWindowAttributes a = {};
-            if (XFetchName(x, children[c], &title) && title && !strcmp(title, "Error") &&
-                XGetWindowAttributes(x, children[c], &a) && a.map_state == IsViewable && a.width > 100) {
-                box = children[c];
-                XImage* image = XGetImage(x, box, 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap);
-                for (int p = 0; image && p < a.width * a.height / 2 && !shown; p++)
-                    shown = (XGetPixel(image, 1, 1) & 0xFFFFFF) == 0xF0F0F0 &&
-                            !(XGetPixel(image, p % a.width, p / a.width) & 0xFFFFFF);
-                if (image) XDestroyImage(image);
-            }
-            if (title) XFree(title);
+            XImage* image =
+                XFetchName(x, children[c], &title) && !strcmp(title, "Error") &&
+                        XGetWindowAttributes(x, children[c], &a) && a.map_state == IsViewable && a.width > 100
+                    ? XGetImage(x, children[c], 0, 0, (unsigned)a.width, (unsigned)a.height, AllPlanes, ZPixmap)
+                    : nullptr;
+            for (int p = 0; image && p < a.width * a.height / 2 && !box; p++)
+                if ((XGetPixel(image, 1, 1) & 0xFFFFFF) == 0xF0F0F0 &&
+                    !(XGetPixel(image, p % a.width, p / a.width) & 0xFFFFFF))
+                    box = children[c];
+            if (image) XDestroyImage(image);
+            XFree(title);  // Xlib frees a null pointer as free does
         }
-        if (children) XFree(children);
+        XFree(children);
     }
-    ASSERT_TRUE(shown) << "no message window appeared";
+    ASSERT_TRUE(box) << "no message window appeared";
     int status = 0;
     EXPECT_EQ(waitpid(child, &status, WNOHANG), 0) << "the process must wait for the user";
-    XSetInputFocus(x, box, RevertToParent, CurrentTime);
-    tap(XK_Return);
+    XSetInputFocus(x, box, RevertToParent, CurrentTime), tap(XK_Return);
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
 }

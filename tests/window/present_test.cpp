@@ -1,7 +1,6 @@
-// What the window shows and at what size: the bitmap at its scale, centred,
-// through the effect where OpenGL is there and plainly where it is not or
-// fails. The whole program also runs with indirect GLX, which offers no 3.3
-// context, so that every case covers the plain path too.
+// What the window shows and at what size: the bitmap at its scale, centred, through the effect where OpenGL is there
+// and plainly where it is not or fails. The whole program also runs with indirect GLX, which offers no 3.3 context, so
+// that every case covers the plain path too.
 #include "window_test.h"  // first: Xlib macros would break GoogleTest
 
 #include <GL/gl.h>
@@ -11,46 +10,38 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
+#include <tuple>
 
 #include "xvfb_server.h"
 
 namespace {
-
-bool indirectGLX() {
-    const char* value = getenv("LIBGL_ALWAYS_INDIRECT");
-    return value && *value && std::string(value) != "0";
-}
 
 class PresentTest : public WindowTest {
 protected:
     XSizeHints hints(Surf* window) {
         XSizeHints h = {};
         long supplied = 0;
-        XGetWMNormalHints(x, xwindow(window), &h, &supplied);
-        return h;
+        return XGetWMNormalHints(x, xwindow(window), &h, &supplied), h;
     }
     // What xrdb does: the resources live in a property of the root window.
     void setResources(const char* text) {
-        Atom manager = XInternAtom(x, "RESOURCE_MANAGER", False);
-        if (text)
-            XChangeProperty(x, DefaultRootWindow(x), manager, XA_STRING, 8, PropModeReplace, (const unsigned char*)text,
-                            (int)strlen(text));
-        else
-            XDeleteProperty(x, DefaultRootWindow(x), manager);
+        const Atom manager = XInternAtom(x, "RESOURCE_MANAGER", False);
+        const auto bytes = (const unsigned char*)text;
+        text
+            ? XChangeProperty(x, DefaultRootWindow(x), manager, XA_STRING, 8, PropModeReplace, bytes, (int)strlen(text))
+            : XDeleteProperty(x, DefaultRootWindow(x), manager);
         XSync(x, False);
     }
-    void TearDown() override {
-        setResources(nullptr);
-        WindowTest::TearDown();
-    }
+    void TearDown() override { setResources(nullptr), WindowTest::TearDown(); }
 };
 
 TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
     Surf* window = open(40, 30, "Scale two", SURF_RESIZE | SURF_MIN2X);
-    EXPECT_STREQ(surfPresentation(window), indirectGLX() ? "XPutImage with MIT-SHM" : "OpenGL 3.3");
-    Surf* bitmap = surfBitmap(4, 4);
-    EXPECT_STREQ(surfPresentation(bitmap), "");
-    surfFree(bitmap);
+    const char* indirect = getenv("LIBGL_ALWAYS_INDIRECT");
+    EXPECT_STREQ(surfPresentation(window), indirect && *indirect != '0' ? "XPutImage with MIT-SHM" : "OpenGL 3.3");
+    std::unique_ptr<Surf, void (*)(Surf*)> bitmap(surfBitmap(4, 4), surfFree);
+    EXPECT_STREQ(surfPresentation(bitmap.get()), "");
     EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height}),
               std::vector({2, 80, 60}));
     drawPattern(window);
@@ -63,10 +54,8 @@ TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
     // An odd size (no window manager snaps it here) keeps the scale; the spare pixel stays outside.
     XResizeWindow(x, xwindow(window), 301, 151);
     ASSERT_TRUE(updateUntil(window, [&] { return window->w == 150; }));
-    EXPECT_EQ(window->h, 75);
-    EXPECT_EQ(surfInternal(window)->scale, 2);
+    EXPECT_EQ(window->h * 10 + surfInternal(window)->scale, 75 * 10 + 2);
     close(window);
-
     // The screen is 1280 x 1024: 320 x 240 fits three times into 960 x 768.
     window = open(320, 240, "Largest scale", SURF_MIN2X);
     EXPECT_EQ(std::vector({surfInternal(window)->scale, attributes(window).width, attributes(window).height,
@@ -76,21 +65,16 @@ TEST_F(PresentTest, BitmapIsShownAtTheLargestScaleThatFitsCentredInBlack) {
     XResizeWindow(x, xwindow(window), 700, 500);
     drawPattern(window);
     ASSERT_TRUE(updateUntil(window, [&] { return surfInternal(window)->scale == 2; }));
-    EXPECT_EQ(hints(window).width_inc, 2);
-    EXPECT_EQ(window->w, 320);
     const int* pos = surfInternal(window)->pos;
-    EXPECT_EQ(std::vector(pos, pos + 4), std::vector({30, 10, 670, 490}));
+    EXPECT_EQ(std::vector({hints(window).width_inc, window->w, pos[0], pos[1], pos[2], pos[3]}),
+              std::vector({2, 320, 30, 10, 670, 490}));
     ASSERT_TRUE(showsPixel(window, 30, 10, packed(patternAt(0, 0))));
     expectScaledPattern(x, window);
 }
 
 TEST_F(PresentTest, XftDpiScalesTheClientAreaAndTheBitmapAndNonsenseMeansOne) {
-    const struct {
-        const char* resources;
-        int w, h, flags;
-        float scale;
-        int clientW, bitmapH;
-    } cases[] = {
+    // Resources, size and flags asked for; the scale, client width and bitmap height that result.
+    const std::tuple<const char*, int, int, int, float, int, int> cases[] = {
         {"Xft.antialias:\t1\nXft.dpi:\t144\n", 500, 350, SURF_RESIZE, 1.5f, 750, 525},
         {"Xft.dpi: 120\n", 101, 51, SURF_RESIZE, 1.25f, 126, 64},  // fractions round to whole pixels
         {nullptr, 120, 90, SURF_RESIZE, 1, 120, 90},
@@ -98,21 +82,21 @@ TEST_F(PresentTest, XftDpiScalesTheClientAreaAndTheBitmapAndNonsenseMeansOne) {
         {"Xft.dpi: lots\n", 120, 90, SURF_RESIZE, 1, 120, 90},
         {"Xft.dpi: -96\n", 120, 90, SURF_RESIZE | SURF_BORDERLESS, 1, 1280, 1024},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.resources ? c.resources : "none");
-        setResources(c.resources);
-        Surf* window = open(c.w, c.h, "Scaled", c.flags);
-        EXPECT_FLOAT_EQ(surfBackingScale(window), c.scale);
+    for (const auto& [resources, w, h, flags, scale, clientW, bitmapH] : cases) {
+        SCOPED_TRACE(resources ? resources : "none");
+        setResources(resources);
+        Surf* window = open(w, h, "Scaled", flags);
+        EXPECT_FLOAT_EQ(surfBackingScale(window), scale);
         EXPECT_EQ(std::vector({attributes(window).width, window->w, window->h}),
-                  std::vector({c.clientW, c.clientW, c.bitmapH}));
+                  std::vector({clientW, clientW, bitmapH}));
         drawPattern(window);  // every pixel reaches the screen, unstretched
-        ASSERT_TRUE(showsPixel(window, c.clientW - 1, c.bitmapH - 1, packed(patternAt(c.clientW - 1, c.bitmapH - 1))));
-        if (&c == cases) expectScaledPattern(x, window);
+        ASSERT_TRUE(showsPixel(window, clientW - 1, bitmapH - 1, packed(patternAt(clientW - 1, bitmapH - 1))));
+        if (resources == std::get<0>(cases[0])) expectScaledPattern(x, window);
         close(window);
     }
 }
 
-TEST_F(PresentTest, OwnDrawingAndEffectsShowOnlyThroughOpenGL) {
+TEST_F(PresentTest, OwnDrawingAndEffectsShowOnlyThroughOpenGLWhichFallsBackWhenItFails) {
     Surf* window = open(64, 48, "Effects", SURF_RESIZE | SURF_MIN2X);
     if (!presentsWithGL(window)) {
         EXPECT_EQ(surfBeginOpenGL(window), 0);
@@ -126,10 +110,7 @@ TEST_F(PresentTest, OwnDrawingAndEffectsShowOnlyThroughOpenGL) {
     surfFill(window, 32, 0, 32, 48, SPixel{255, 0, 0, 255});
     for (int attempt = 0; attempt < 100 && pixel(window, 10, 10) != 0x0000FF; attempt++) {
         ASSERT_EQ(surfBeginOpenGL(window), 1);
-        glClearColor(0, 0, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        surfUpdate(window);
-        XSync(x, False);
+        glClearColor(0, 0, 1, 1), glClear(GL_COLOR_BUFFER_BIT), surfUpdate(window), XSync(x, False);
     }
     EXPECT_EQ(pixel(window, 10, 10) * 0x1000000 + pixel(window, 100, 10), 0x0000FFu * 0x1000000 + 0xFF0000u);
     EXPECT_TRUE(showsPixel(window, 10, 10, 0));
@@ -141,61 +122,54 @@ TEST_F(PresentTest, OwnDrawingAndEffectsShowOnlyThroughOpenGL) {
     }));
     surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = vec4(1.0, 0.0, 1.0, 1.0); }", -1);
     EXPECT_TRUE(showsPixel(window, 5, 40, 0xFF00FF));
-}
-
-// An effect that does not compile, or OpenGL failing while presenting, leaves
-// the plain path for the rest of the run, and the window is not left empty.
-TEST_F(PresentTest, OpenGLFailingFallsBackForTheRestOfTheRun) {
+    close(window);
+    // An effect that does not compile, or OpenGL failing while presenting, leaves the plain path for the rest of the
+    // run, and the window is not left empty.
     for (bool whilePresenting : {false, true}) {
-        Surf* window = open(64, 48, "Failing", SURF_RESIZE);
+        window = open(64, 48, "Failing", SURF_RESIZE);
         drawPattern(window);
-        if (!presentsWithGL(window)) GTEST_SKIP() << "needs OpenGL to begin with";
+        ASSERT_TRUE(presentsWithGL(window));
         testing::internal::CaptureStderr();
-        if (whilePresenting) {
-            ASSERT_EQ(surfBeginOpenGL(window), 1);
-            glEnable(0xFFFF);  // leaves an error behind, as a context gone bad would
-            surfUpdate(window);
-        } else {
-            surfSetPostShader(window, "void fxShader(out vec4 color, in vec2 uv) { color = undefinedThing; }", -1);
-        }
+        // An invalid glEnable leaves an error behind, as a context gone bad would.
+        if (whilePresenting && surfBeginOpenGL(window)) glEnable(0xFFFF), surfUpdate(window);
+        if (!whilePresenting)
+            surfSetPostShader(window, "void fxShader(out vec4 c, in vec2 uv) { c = undefinedThing; }", -1);
         const std::string reported = testing::internal::GetCapturedStderr();
         for (const char* part : whilePresenting ? std::vector{"got GL error 500 when doing present"}
                                                 : std::vector{"shader compile error : ", "undefinedThing"})
             EXPECT_NE(reported.find(part), std::string::npos) << reported;
         EXPECT_FALSE(presentsWithGL(window));
         EXPECT_EQ(surfBeginOpenGL(window), 0);
-        const SurfFrameClock& clock = surfInternal(window)->clock;
-        unsigned presents = clock.presents;
+        const unsigned &presents = surfInternal(window)->clock.presents, before = presents;
         if (!whilePresenting) surfUpdateUnchanged(window);
-        EXPECT_EQ(clock.presents, presents + !whilePresenting) << "the window was left without the bitmap";
+        EXPECT_EQ(presents, before + !whilePresenting) << "the window was left without the bitmap";
         ASSERT_TRUE(showsPixel(window, 63, 47, packed(patternAt(63, 47))));
         expectScaledPattern(x, window);
         close(window);
     }
 }
 
-// The server runs as another user and cannot attach our segment: BadAccess,
-// which must not end the process but leave plain XPutImage.
+// The server runs as another user and cannot attach our segment: BadAccess, which must not end the process but leave
+// plain XPutImage.
 TEST(PresentDeathTest, SharedMemoryTheServerRefusesLeavesPlainPutImage) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run the server as another user";
     EXPECT_EXIT(
         {
             setenv("LIBGL_ALWAYS_INDIRECT", "1", 1);
-            int status = 0;
-            {
-                XvfbServer server(true);  // stopped before the exit, or it would hold the test's pipe open
-                if (server.display().empty()) _exit(3);
-                Display* x = XOpenDisplay(nullptr);
-                Surf* window = surfWindow(40, 30, "Refused", SURF_RESIZE | SURF_MIN2X);
-                drawPattern(window);
-                for (int frame = 0; frame < 20; frame++) surfUpdate(window);
-                XSync(x, False);
-                if (std::string(surfPresentation(window)) != "XPutImage") status = 4;
-                expectScaledPattern(x, window);
-                if (testing::Test::HasFailure()) status = 5;
-                surfFree(window);
-                XCloseDisplay(x);
-            }
+            auto server = std::make_unique<XvfbServer>(true);
+            if (server->display().empty()) _exit(3);
+            Display* x = XOpenDisplay(nullptr);
+            Surf* window = surfWindow(40, 30, "Refused", SURF_RESIZE | SURF_MIN2X);
+            drawPattern(window);
+            for (int frame = 0; frame < 20; frame++) surfUpdate(window);
+            XSync(x, False);
+            expectScaledPattern(x, window);
+            const int status = std::string(surfPresentation(window)) != "XPutImage" ? 4
+                               : testing::Test::HasFailure()                        ? 5
+                                                                                    : 0;
+            surfFree(window);
+            XCloseDisplay(x);
+            server.reset();  // stopped before the exit, or it would hold the test's pipe open
             _exit(status);
         },
         testing::ExitedWithCode(0), "refused shared memory");

@@ -1,5 +1,4 @@
-// Windows on a private Xvfb, driven with real X input through XTest and read
-// back from the screen.
+// Windows on a private Xvfb, driven with real X input through XTest and read back from the screen.
 #pragma once
 
 // GoogleTest before Xlib, whose None and Bool macros clash with its names.
@@ -20,7 +19,6 @@ class WindowTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
     // A window that is shown, mapped and has the keyboard focus, freed with the test.
     Surf* open(int w, int h, const char* title, int flags);
     void close(Surf* window) { std::erase(_open, window), surfFree(window); }
@@ -31,7 +29,6 @@ protected:
         updateUntil(
             window, [] { return false; }, frames);
     }
-
     Window xwindow(Surf* window) const { return (Window)window->handle; }
     XWindowAttributes attributes(Surf* window);
     int rootX(Surf* window) { return rootPosition(window).x; }
@@ -42,13 +39,11 @@ protected:
         return updateUntil(
             window, [&] { return pixel(window, px, py) == rgb; }, 100);
     }
-
     void key(KeySym sym, bool down) { XTestFakeKeyEvent(x, XKeysymToKeycode(x, sym), down, CurrentTime), XSync(x, 0); }
     void tap(KeySym sym) { key(sym, true), key(sym, false); }
     void altReturn() { key(XK_Alt_L, true), tap(XK_Return), key(XK_Alt_L, false); }  // switches full screen
     void moveMouse(int rx, int ry) { XTestFakeMotionEvent(x, DefaultScreen(x), rx, ry, CurrentTime), XSync(x, 0); }
     void button(int number, bool down) { XTestFakeButtonEvent(x, (unsigned)number, down, CurrentTime), XSync(x, 0); }
-
     Display* x = nullptr;
 
 private:
@@ -58,10 +53,8 @@ private:
 
 inline unsigned long packed(SPixel p) { return ((unsigned long)p.r << 16) | ((unsigned long)p.g << 8) | p.b; }
 inline bool presentsWithGL(Surf* window) { return std::string(surfPresentation(window)) == "OpenGL 3.3"; }
-
 // A bitmap pattern in which neighbouring pixels differ.
 inline SPixel patternAt(int x, int y) { return surfRGB(x * 5, y * 3, x * 7 + y * 11); }
 void drawPattern(Surf* bmp);
-// Every client pixel must be the bitmap pixel under it at the window's scale,
-// or black outside the bitmap.
+// Every client pixel must be the bitmap pixel under it at the window's scale, or black outside the bitmap.
 void expectScaledPattern(Display* x, Surf* window);

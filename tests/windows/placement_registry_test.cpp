@@ -1,11 +1,12 @@
-// Window placements in the registry: one 44-byte WINDOWPLACEMENT per title
-// under HKCU\Software\SURF, and values that are not one are ignored.
+// Window placements in the registry: one 44-byte WINDOWPLACEMENT per title under HKCU\Software\SURF, and values that
+// are not one are ignored.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "surf/window_placement.h"
 #include "surf/window_win32.h"
@@ -23,66 +24,45 @@ protected:
                   ERROR_SUCCESS);
         RegDeleteValueW(key, name.c_str());
     }
-    void TearDown() override {
-        RegDeleteValueW(key, name.c_str());
-        RegCloseKey(key);
-    }
-
+    void TearDown() override { RegDeleteValueW(key, name.c_str()), RegCloseKey(key); }
     HKEY key = nullptr;
     std::wstring name = surfWiden(title);
 };
 
-TEST_F(PlacementRegistry, RoundTripsAsOneBinaryValueWithFullScreenAsMaximised) {
+TEST_F(PlacementRegistry, RoundTripsAsOneBinaryValueAndOnlyAPlausibleOneIsRead) {
+    SurfPlacement loaded = {};
+    EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "missing";
+    const SurfRect rect = {120, 80, 628, 457};
     for (int borderless : {0, 1}) {
-        SCOPED_TRACE(borderless);
-        const SurfRect rect = {120, 80, 628, 457};
         surfPlacementStore(title, SurfPlacement{rect, borderless});
         WINDOWPLACEMENT wp = {};
         DWORD type = 0, size = sizeof wp;
         ASSERT_EQ(RegQueryValueExW(key, name.c_str(), nullptr, &type, (BYTE*)&wp, &size), ERROR_SUCCESS);
-        EXPECT_EQ(type, (DWORD)REG_BINARY);
-        EXPECT_EQ(size, 44u);
-        EXPECT_EQ(wp.length, 44u);
-        EXPECT_EQ(wp.showCmd, borderless ? 3u : 1u);
-
-        SurfPlacement loaded = {};
+        EXPECT_EQ(std::vector<DWORD>({type, size, wp.length, wp.showCmd}),
+                  std::vector<DWORD>({REG_BINARY, 44, 44, borderless ? 3u : 1u}));
         ASSERT_TRUE(surfPlacementLoad(title, &loaded));
-        EXPECT_EQ(memcmp(&loaded.rect, &rect, sizeof rect), 0);
-        EXPECT_EQ(loaded.borderless, borderless);
+        EXPECT_TRUE(!memcmp(&loaded.rect, &rect, sizeof rect) && loaded.borderless == borderless) << borderless;
     }
-}
-
-TEST_F(PlacementRegistry, OnlyAPlausibleWindowPlacementIsRead) {
-    SurfPlacement loaded = {};
-    EXPECT_FALSE(surfPlacementLoad(title, &loaded)) << "missing";
-    struct Row {
-        const char* what;
-        DWORD type, size;
-        UINT length;
-        RECT rect;
-        bool read;
+    // What is wrong, the value's type and size, the length field and the rectangle; only the first is a placement.
+    const std::tuple<const char*, DWORD, DWORD, UINT, RECT> rows[] = {
+        {"from another program", REG_BINARY, 44, 44, {100, 50, 608, 427}},
+        {"too short", REG_BINARY, 40, 44, {100, 50, 608, 427}},
+        {"too long", REG_BINARY, 48, 44, {100, 50, 608, 427}},
+        {"not binary", REG_DWORD, 44, 44, {100, 50, 608, 427}},
+        {"length field", REG_BINARY, 44, 12, {100, 50, 608, 427}},
+        {"no area", REG_BINARY, 44, 44, {300, 300, 300, 500}},
+        {"beyond any screen", REG_BINARY, 44, 44, {0, 0, 0x7fffffff, 400}},
     };
-    const Row rows[] = {
-        {"from another program", REG_BINARY, 44, 44, {100, 50, 608, 427}, true},
-        {"too short", REG_BINARY, 40, 44, {100, 50, 608, 427}, false},
-        {"too long", REG_BINARY, 48, 44, {100, 50, 608, 427}, false},
-        {"not binary", REG_DWORD, 44, 44, {100, 50, 608, 427}, false},
-        {"length field", REG_BINARY, 44, 12, {100, 50, 608, 427}, false},
-        {"no area", REG_BINARY, 44, 44, {300, 300, 300, 500}, false},
-        {"beyond any screen", REG_BINARY, 44, 44, {0, 0, 0x7fffffff, 400}, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const auto& [what, type, size, length, rect] : rows) {
         BYTE data[48] = {};
         WINDOWPLACEMENT wp = {};
-        wp.length = row.length;
-        wp.showCmd = SW_SHOWNORMAL;
-        wp.rcNormalPosition = row.rect;
+        wp.length = length, wp.showCmd = SW_SHOWNORMAL, wp.rcNormalPosition = rect;
         memcpy(data, &wp, sizeof wp);
-        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, row.type, data, row.size), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, type, data, size), ERROR_SUCCESS);
         loaded = {};
-        EXPECT_EQ(surfPlacementLoad(title, &loaded) != 0, row.read);
-        EXPECT_TRUE(!row.read || memcmp(&loaded.rect, &row.rect, sizeof row.rect) == 0);
+        const bool read = what == std::get<0>(rows[0]);
+        EXPECT_EQ(surfPlacementLoad(title, &loaded) != 0, read) << what;
+        EXPECT_TRUE(!read || memcmp(&loaded.rect, &rect, sizeof rect) == 0);
     }
 }
 
@@ -90,11 +70,7 @@ TEST(WideText, RoundTripsThroughUTF16) {
     const char* text = "Velliphon \xC3\xA9\xE2\x82\xAC \xF0\x9F\x8E\xBB";
     EXPECT_EQ(surfWiden(text).size(), 15u);  // the violin is a surrogate pair
     EXPECT_EQ(surfNarrow(surfWiden(text).c_str()), text);
-    EXPECT_EQ(surfWiden(""), L"");
-    EXPECT_EQ(surfWiden("a\xFF"
-                        "b"),
-              L"a\xFFFD"
-              L"b");
+    EXPECT_EQ(surfWiden("") + surfWiden("a\xFF\x62"), L"a\xFFFD\x62");  // a byte that is no character
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::filesystem::path& path() const { return _path; }
     // Names are UTF-8, as in the archives, whatever the system's code page.
     std::filesystem::path operator/(const std::string& name) const {

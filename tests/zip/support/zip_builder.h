@@ -23,16 +23,13 @@ struct Entry {
     bool zip64 = false;                // sizes and offset only in the Zip64 extra field
     std::uint16_t versionMadeBy = 20;  // MS-DOS host
     std::uint32_t externalAttributes = 0;
-    std::uint16_t dosTime = 12 << 11 | 30 << 5;                // 12:30:00
-    std::uint16_t dosDate = (2024 - 1980) << 9 | 3 << 5 | 15;  // 2024-03-15
-    std::optional<std::int32_t> unixMtime{};                   // extended-timestamp field
-    std::optional<std::uint32_t> crc{};                        // recorded instead of the real CRC-32
-    std::optional<std::uint64_t> recordedSize{};               // recorded instead of the real size
+    std::optional<std::int32_t> unixMtime{};      // extended-timestamp field
+    std::optional<std::uint32_t> crc{};           // recorded instead of the real CRC-32
+    std::optional<std::uint64_t> recordedSize{};  // recorded instead of the real size
 };
 
 struct Archive {
     Archive(std::vector<Entry> entries = {}) : entries(std::move(entries)) {}
-
     std::vector<Entry> entries;
     std::string comment;
     bool zip64End = false;  // Zip64 end record and locator before the end record
@@ -48,18 +45,12 @@ inline void put(std::string& out, std::string_view widths, std::initializer_list
 }
 
 inline std::string deflateRaw(const std::string& data) {
-    z_stream s{};
-    if (deflateInit2(&s, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("deflateInit2");
-    std::string out(deflateBound(&s, data.size()), '\0');
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    s.avail_in = static_cast<uInt>(data.size());
-    s.next_out = reinterpret_cast<Bytef*>(out.data());
-    s.avail_out = static_cast<uInt>(out.size());
-    deflate(&s, Z_FINISH);
-    out.resize(s.total_out);
-    deflateEnd(&s);
-    return out;
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                  static_cast<uLong>(data.size()), 6) != Z_OK)
+        throw std::runtime_error("compress2");
+    return out.substr(2, size - 6);  // the raw stream between zlib's two-byte header and its checksum
 }
 
 inline std::string extraFields(const Entry& e, std::uint64_t size, std::uint64_t packed, std::uint64_t offset,
@@ -80,18 +71,17 @@ inline std::vector<unsigned char> build(const Archive& archive) {
         const std::uint64_t flags = e.extraFlags | (e.dataDescriptor ? 8 : 0) | 0x800, version = e.zip64 ? 45 : 20;
         const auto small = [&](std::uint64_t v) { return e.zip64 ? 0xffffffffu : v; };
         const std::uint64_t later = e.dataDescriptor ? 0 : ~0ull;  // fields the descriptor brings instead
-
+        const std::uint64_t time = 12 << 11 | 30 << 5, date = (2024 - 1980) << 9 | 3 << 5 | 15;  // 2024-03-15 12:30
         const std::string localExtra = extraFields(e, size, packed.size(), offset, false);
         put(zip, "42222244422",
-            {0x04034b50, version, flags, e.method, e.dosTime, e.dosDate, crc & later, small(packed.size()) & later,
+            {0x04034b50, version, flags, e.method, time, date, crc & later, small(packed.size()) & later,
              small(size) & later, e.name.size(), localExtra.size()});
         zip += e.name + localExtra + packed;
         if (e.dataDescriptor) put(zip, e.zip64 ? "4488" : "4444", {0x08074b50, crc, packed.size(), size});
-
         const std::string centralExtra = extraFields(e, size, packed.size(), offset, true);
         put(central, "422222244422644",
-            {0x02014b50, e.versionMadeBy, version, flags, e.method, e.dosTime, e.dosDate, crc, small(packed.size()),
-             small(size), e.name.size(), centralExtra.size(), 0, e.externalAttributes, small(offset)});
+            {0x02014b50, e.versionMadeBy, version, flags, e.method, time, date, crc, small(packed.size()), small(size),
+             e.name.size(), centralExtra.size(), 0, e.externalAttributes, small(offset)});
         central += e.name + centralExtra;
     }
     const std::uint64_t directoryOffset = zip.size(), count = archive.entries.size();
@@ -107,14 +97,13 @@ inline std::vector<unsigned char> build(const Archive& archive) {
     return {zip.begin(), zip.end()};
 }
 
-inline Entry folder(std::string name) {
-    Entry e{std::move(name), "", 0};
-    e.externalAttributes = 0x10;
-    return e;
-}
-
 inline Entry file(std::string name, std::string data, std::uint16_t method = 8) {
     return {std::move(name), std::move(data), method};
+}
+
+inline Entry folder(std::string name) {
+    Entry e = file(std::move(name), "", 0);
+    return e.externalAttributes = 0x10, e;
 }
 
 // A payload shaped like the installer's: seven entries, folders first.
