@@ -355,7 +355,7 @@ TEST(GuiDeath, FatalMisuseNamesTheViolatedCondition) {
         {"clip of none", {gui_begin}, clip_rect, "ctx->clip_stack.idx > 0"},
         {"container of none", {gui_begin}, container, "ctx->container_stack.idx > 0"},
         {"cell of no layout", {gui_begin}, next_cell, "ctx->layout_stack.idx > 0"},
-        {"typed text", {typed_full}, type_one_more, "len + size <= (int) sizeof(ctx->input_text)"},
+        {"typed text", {typed_full}, type_one_more, "len + size <= (int)sizeof(ctx->input_text)"},
     };
     for (const Misuse& m : cases) {
         SCOPED_TRACE(m.what);
