@@ -371,7 +371,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
 
 void canvas::clip() {
     clipped = true;
-    path_to_lines(false);
+    path_to_lines({});
     lines_to_runs({0.0f, 0.0f}, 0);
     size_t shape_count = runs.size();
     runs.insert(runs.end(), mask.begin(), mask.end());
