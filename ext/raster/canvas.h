@@ -282,7 +282,6 @@ private:
     // Like lines_to_runs, but may leave the merged runs in `cells` instead.
     void gather_runs(xy offset, int padding);
     void add_runs(xy from, xy to, int limit_x, int limit_y);
-    void add_run(pixel_run run);
     void merge_cells();
     void cells_to_runs();
 
