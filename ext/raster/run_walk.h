@@ -65,7 +65,8 @@ inline void order_by_magnitude(float& first, float& second) {
 // one), in the order that merging sorted runs gives: by magnitude, ties as
 // they arrived. Two deltas sum alike in either order. The exchanges are
 // those an insertion sort makes, without its hard-to-predict branches.
-inline float merged_delta(run_cells const& cells, size_t i) {
+// Called for every touched pixel of a shape's box: inlined into the walks.
+__attribute__((always_inline)) inline float merged_delta(run_cells const& cells, size_t i) {
     static_assert(run_cells::slots == 4);
     int count = cells.counts[i];
     float const* deltas = cells.deltas.data() + i * run_cells::slots;
