@@ -48,13 +48,16 @@ struct bezier_path {
 };
 
 // How curves become polylines. Fills keep only the ends of pieces within
-// 1/8 pixel of the curve and may leave pieces beyond the view as chords;
-// hit tests see the whole plane. Strokes keep the control points too, and
-// split a piece further while its end tangents' cosine is below `angular`.
+// 1/8 pixel of the curve and may leave pieces wholly beyond one side of the
+// view (the box from `view_low` to `view_high`) as chords; hit tests see the
+// whole plane. Strokes keep the control points too, and split a piece
+// further while its end tangents' cosine is below `angular`.
 struct flattening {
     enum purposes { filling, hit_testing, stroking };
     purposes purpose = filling;
     float angular = -1.0f;
+    xy view_low{-1.0e30f, -1.0e30f};
+    xy view_high{1.0e30f, 1.0e30f};
 };
 
 struct line_path {
@@ -268,11 +271,11 @@ private:
     void move_to_device(xy point);
 
     // Flattening, dashing, stroking, scan conversion.
+    flattening fill_flattening() const;
     flattening stroke_flattening() const;
-    void path_to_lines(flattening mode);
-    void add_bezier(xy p0, xy c1, xy c2, xy p1, flattening mode);
-    void add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening mode, int limit);
-    bool beyond_view(xy p0, xy c1, xy c2, xy p1) const;
+    void path_to_lines(flattening const& mode);
+    void add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode);
+    void add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode, int limit);
     void dash_lines();
     void stroke_lines();
     void add_half_stroke(std::vector<xy> const& points, bool closed, flattening mode);

@@ -69,7 +69,26 @@ bool turns_little(xy p0, xy c1, xy c2, xy p1, float angular) {
     return dot(in_tangent, out_tangent) >= angular * lengths;
 }
 
+// Whether all four points lie beyond one side of the view.
+bool beyond_view(flattening const& mode, xy p0, xy c1, xy c2, xy p1) {
+    xy low = mode.view_low, high = mode.view_high;
+    return (p0.x < low.x && c1.x < low.x && c2.x < low.x && p1.x < low.x) ||
+           (p0.y < low.y && c1.y < low.y && c2.y < low.y && p1.y < low.y) ||
+           (p0.x > high.x && c1.x > high.x && c2.x > high.x && p1.x > high.x) ||
+           (p0.y > high.y && c1.y > high.y && c2.y > high.y && p1.y > high.y);
+}
+
 }  // namespace
+
+flattening canvas::fill_flattening() const {
+    // Shadows are rendered from the same polyline shifted and padded, so the
+    // view reaches as far as they can.
+    float margin = std::fabs(shadow_offset_x) + std::fabs(shadow_offset_y) + 2.0f * shadow_blur + 8.0f;
+    flattening mode;
+    mode.view_low = {-margin, -margin};
+    mode.view_high = {static_cast<float>(size_x) + margin, static_cast<float>(size_y) + margin};
+    return mode;
+}
 
 // Thin pens (at most a quarter unit wide) may turn freely within a piece.
 flattening canvas::stroke_flattening() const {
@@ -77,7 +96,7 @@ flattening canvas::stroke_flattening() const {
     return {flattening::stroking, 2.0f * k * k - 4.0f * k + 1.0f};
 }
 
-void canvas::path_to_lines(flattening mode) {
+void canvas::path_to_lines(flattening const& mode) {
     lines.points.clear();
     lines.subpaths.clear();
     size_t first = 0;
@@ -91,7 +110,7 @@ void canvas::path_to_lines(flattening mode) {
     }
 }
 
-void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening mode) {
+void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode) {
     if ((c1 == p0 && c2 == p1) || !is_finite(p0) || !is_finite(c1) || !is_finite(c2) || !is_finite(p1)) {
         lines.points.push_back(p1);
         return;
@@ -130,25 +149,13 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening mode) {
     }
 }
 
-bool canvas::beyond_view(xy p0, xy c1, xy c2, xy p1) const {
-    // Shadows are rendered from the same polyline shifted and padded, so the
-    // view reaches as far as they can.
-    float margin = std::fabs(shadow_offset_x) + std::fabs(shadow_offset_y) + 2.0f * shadow_blur + 8.0f;
-    float left = -margin, top = -margin;
-    float right = static_cast<float>(size_x) + margin, bottom = static_cast<float>(size_y) + margin;
-    return (p0.x < left && c1.x < left && c2.x < left && p1.x < left) ||
-           (p0.y < top && c1.y < top && c2.y < top && p1.y < top) ||
-           (p0.x > right && c1.x > right && c2.x > right && p1.x > right) ||
-           (p0.y > bottom && c1.y > bottom && c2.y > bottom && p1.y > bottom);
-}
-
-void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening mode, int limit) {
+void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode, int limit) {
     // Pieces are monotone, so for filling a chord covers exactly the same
     // visible pixels as a piece lying wholly beyond one side of the view:
     // nothing, or the same rows crossed left of it. Far-off geometry then
     // costs nothing to flatten. A stroke's pen reaches back into the view.
     bool stroking = mode.purpose == flattening::stroking;
-    if (mode.purpose == flattening::filling && beyond_view(p0, c1, c2, p1)) {
+    if (mode.purpose == flattening::filling && beyond_view(mode, p0, c1, c2, p1)) {
         lines.points.push_back(p1);
         return;
     }

@@ -391,7 +391,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
 
 void canvas::clip() {
     clipped = true;
-    path_to_lines({});
+    path_to_lines(fill_flattening());
     lines_to_runs({0.0f, 0.0f}, 0);
     size_t shape_count = runs.size();
     runs.insert(runs.end(), mask.begin(), mask.end());

@@ -8,7 +8,7 @@
 namespace raster {
 
 void canvas::fill() {
-    path_to_lines({});
+    path_to_lines(fill_flattening());
     render_main(fill_brush);
 }
 

@@ -73,7 +73,7 @@ float canvas::measure_text(char const* text) {
 // operations that keep the destination only inside the source would erase
 // the whole clip area.
 void canvas::fill_text(char const* text, float x, float y, float maximum_width) {
-    if (!add_text(text, x, y, maximum_width, {}))
+    if (!add_text(text, x, y, maximum_width, fill_flattening()))
         return;
     render_main(fill_brush);
 }
