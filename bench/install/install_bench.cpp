@@ -142,7 +142,8 @@ void BM_CancelInLargestEntry(benchmark::State& state) {
         std::chrono::steady_clock::time_point asked;
         std::thread user([&] {
             std::error_code ec;
-            while (!(fs::exists(staged, ec) && fs::file_size(staged, ec) > (1u << 20) && !ec)) std::this_thread::yield();
+            while (!(fs::exists(staged, ec) && fs::file_size(staged, ec) > (1u << 20) && !ec))
+                std::this_thread::yield();
             asked = std::chrono::steady_clock::now();
             cancel = true;
         });

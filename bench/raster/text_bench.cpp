@@ -69,8 +69,7 @@ void freetype_line(benchmark::State& state) {
             for (unsigned row = 0; row < slot->bitmap.rows; ++row)
                 for (unsigned column = 0; column < slot->bitmap.width; ++column) {
                     int x = left + static_cast<int>(column), y = top + static_cast<int>(row);
-                    if (x < 0 || y < 0 || x >= width || y >= height)
-                        continue;
+                    if (x < 0 || y < 0 || x >= width || y >= height) continue;
                     unsigned coverage = slot->bitmap.buffer[row * slot->bitmap.pitch + column];
                     unsigned char* out = &pixels[(static_cast<size_t>(y) * width + x) * 4];
                     for (int k = 0; k < 3; ++k)

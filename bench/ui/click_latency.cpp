@@ -55,20 +55,17 @@ struct Sample {
 };
 
 template <class Condition>
-bool renderUntil(AppWindow& window, Condition done)
-{
+bool renderUntil(AppWindow& window, Condition done) {
     for (int frame = 0; frame < frameLimit; ++frame) {
         window.render();
-        if (done())
-            return true;
+        if (done()) return true;
     }
     return false;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     // The clicks go out from a thread of their own, on a connection of their own.
     XInitThreads();
@@ -128,8 +125,7 @@ int main(int argc, char** argv)
         const auto showScreen = [&](AppView::Screen screen) {
             view.switchScreen(screen);
             // Long enough for the pointer's rest to show as hover.
-            for (int frame = 0; frame < 10; ++frame)
-                window.render();
+            for (int frame = 0; frame < 10; ++frame) window.render();
         };
         // The licence screen is on screen once this pixel leaves the start screen's value.
         showScreen(AppView::license);
@@ -139,13 +135,10 @@ int main(int argc, char** argv)
         int probeX = -1, probeY = -1;
         for (int py = 0; license && start && py < windowHeight && probeX < 0; ++py)
             for (int px = 0; px < windowWidth && probeX < 0; ++px)
-                if (XGetPixel(license, px, py) != XGetPixel(start, px, py))
-                    probeX = px, probeY = py;
+                if (XGetPixel(license, px, py) != XGetPixel(start, px, py)) probeX = px, probeY = py;
         const unsigned long startValue = probeX >= 0 ? XGetPixel(start, probeX, probeY) : 0;
-        if (license)
-            XDestroyImage(license);
-        if (start)
-            XDestroyImage(start);
+        if (license) XDestroyImage(license);
+        if (start) XDestroyImage(start);
         if (probeX < 0) {
             std::fprintf(stderr, "the start and licence screens could not be told apart\n");
             status = 1;
@@ -169,8 +162,7 @@ int main(int argc, char** argv)
                 while (Clock::now() - clickedAt < std::chrono::seconds(10)) {
                     XImage* image = XGetImage(clicker, xwindow, probeX, probeY, 1, 1, AllPlanes, ZPixmap);
                     const bool changed = image && XGetPixel(image, 0, 0) != startValue;
-                    if (image)
-                        XDestroyImage(image);
+                    if (image) XDestroyImage(image);
                     if (changed) {
                         shownAt = Clock::now();
                         shown = true;
@@ -179,7 +171,7 @@ int main(int argc, char** argv)
                     usleep(100);
                 }
             });
-            Sample sample{ -1, 0, 0 };
+            Sample sample{-1, 0, 0};
             unsigned presentsBefore = 0;
             bool counting = false, described = false;
             for (int frame = 0; frame < frameLimit && !(described && shown); ++frame) {
@@ -204,19 +196,19 @@ int main(int argc, char** argv)
             }
             sample.ms = std::chrono::duration<double, std::milli>(shownAt - clickedAt).count();
             samples.push_back(sample);
-            std::printf("click %2d: %6.1f ms  %.2f periods  %d frames begun, %u presented\n", repetition + 1,
-                        sample.ms, sample.ms / (period * 1000), sample.frames, sample.presents);
+            std::printf("click %2d: %6.1f ms  %.2f periods  %d frames begun, %u presented\n", repetition + 1, sample.ms,
+                        sample.ms / (period * 1000), sample.frames, sample.presents);
         }
 
         if (!samples.empty()) {
             std::vector<double> ms;
-            for (const Sample& s : samples)
-                ms.push_back(s.ms);
+            for (const Sample& s : samples) ms.push_back(s.ms);
             const double mid = median(ms), most = *std::max_element(ms.begin(), ms.end());
-            std::printf("%zu quick clicks on Next to the licence screen presented (%s, refresh %.2f ms):\n"
-                        "  median %.1f ms = %.2f periods, max %.1f ms = %.2f periods (read at pixel %d, %d)\n",
-                        samples.size(), surfPresentation(surf), period * 1000, mid, mid / (period * 1000), most,
-                        most / (period * 1000), probeX, probeY);
+            std::printf(
+                "%zu quick clicks on Next to the licence screen presented (%s, refresh %.2f ms):\n"
+                "  median %.1f ms = %.2f periods, max %.1f ms = %.2f periods (read at pixel %d, %d)\n",
+                samples.size(), surfPresentation(surf), period * 1000, mid, mid / (period * 1000), most,
+                most / (period * 1000), probeX, probeY);
         }
         view.windowClosed();
     }

@@ -33,22 +33,20 @@ constexpr int probeX = 20;
 constexpr int probeY = 150;
 constexpr double limitSeconds = 20;
 
-double msSince(Clock::time_point start)
-{
+double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
 // The installer's window once the server shows it, else 0.
-Window viewableWindow(Display* x)
-{
+Window viewableWindow(Display* x) {
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     Window found = 0;
     if (XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) {
         for (unsigned i = 0; i < count && !found; ++i) {
             XWindowAttributes a;
-            if (XGetWindowAttributes(x, children[i], &a) && a.map_state == IsViewable && a.width == windowWidth
-                && a.height == windowHeight)
+            if (XGetWindowAttributes(x, children[i], &a) && a.map_state == IsViewable && a.width == windowWidth &&
+                a.height == windowHeight)
                 found = children[i];
         }
         XFree(children);
@@ -56,20 +54,15 @@ Window viewableWindow(Display* x)
     return found;
 }
 
-long pixel(Display* x, Window window)
-{
+long pixel(Display* x, Window window) {
     XImage* image = XGetImage(x, window, probeX, probeY, 1, 1, AllPlanes, ZPixmap);
-    if (!image)
-        return -1;
+    if (!image) return -1;
     long value = (long)(XGetPixel(image, 0, 0) & 0xFFFFFF);
     XDestroyImage(image);
     return value;
 }
 
-int ignoreError(Display*, XErrorEvent*)
-{
-    return 0;
-}
+int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 struct Run {
     double mapped = -1, shown = -1;
@@ -78,11 +71,9 @@ struct Run {
 // Starts the installer with a home and settings of its own; reports when its
 // window is viewable and when the probed pixel first reads `background`, or
 // (background < 0) the pixel it reads after a settled while.
-Run runOnce(Display* x, const std::string& installer, long* background)
-{
+Run runOnce(Display* x, const std::string& installer, long* background) {
     char folder[] = "/tmp/first_frame_XXXXXX";
-    if (!mkdtemp(folder))
-        return {};
+    if (!mkdtemp(folder)) return {};
     Run run;
     const Clock::time_point began = Clock::now();
     const pid_t pid = fork();
@@ -95,8 +86,7 @@ Run runOnce(Display* x, const std::string& installer, long* background)
     Window window = 0;
     while (!window && msSince(began) < limitSeconds * 1000) {
         window = viewableWindow(x);
-        if (!window)
-            usleep(200);
+        if (!window) usleep(200);
     }
     if (window) {
         run.mapped = msSince(began);
@@ -115,17 +105,15 @@ Run runOnce(Display* x, const std::string& installer, long* background)
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     // The window's destruction must be through before the next run looks.
-    while (viewableWindow(x))
-        usleep(1000);
+    while (viewableWindow(x)) usleep(1000);
     std::error_code ec;
     std::filesystem::remove_all(folder, ec);
     return run;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: first_frame RUNS INSTALLER...\n");
         return 2;

@@ -11,22 +11,20 @@
 
 namespace {
 
-void frame(benchmark::State& state, scenes::Scene scene, bool caching)
-{
+void frame(benchmark::State& state, scenes::Scene scene, bool caching) {
     scenes::Staged staged(scene, caching);
     staged.showFrame();
-    for (auto _ : state)
-        staged.window->frame();
+    for (auto _ : state) staged.window->frame();
     staged.hideDebugDialog();
 }
 
 const int registered = [] {
     for (const auto& [scene, name] : scenes::allScenes())
-        for (bool caching : { true, false })
+        for (bool caching : {true, false})
             benchmark::RegisterBenchmark((std::string(name) + (caching ? "/cached" : "/uncached")).c_str(),
                                          [scene = scene, caching](benchmark::State& s) { frame(s, scene, caching); })
                 ->Unit(benchmark::kMicrosecond);
     return 0;
 }();
 
-} // namespace
+}  // namespace

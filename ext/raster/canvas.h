@@ -178,8 +178,8 @@ public:
     void set_line_dash(float const* segments, int count);
     void set_color(brush_type type, float red, float green, float blue, float alpha);
     void set_linear_gradient(brush_type type, float start_x, float start_y, float end_x, float end_y);
-    void set_radial_gradient(brush_type type, float start_x, float start_y, float start_radius,
-                             float end_x, float end_y, float end_radius);
+    void set_radial_gradient(brush_type type, float start_x, float start_y, float start_radius, float end_x,
+                             float end_y, float end_radius);
     void add_color_stop(brush_type type, float offset, float red, float green, float blue, float alpha);
     void set_pattern(brush_type type, unsigned char const* image, int width, int height, int stride,
                      repetition_style repetition);
@@ -189,11 +189,9 @@ public:
     void close_path();
     void line_to(float x, float y);
     void quadratic_curve_to(float control_x, float control_y, float x, float y);
-    void bezier_curve_to(float control_1_x, float control_1_y, float control_2_x, float control_2_y,
-                         float x, float y);
+    void bezier_curve_to(float control_1_x, float control_1_y, float control_2_x, float control_2_y, float x, float y);
     void arc_to(float vertex_x, float vertex_y, float x, float y, float radius);
-    void arc(float x, float y, float radius, float start_angle, float end_angle,
-             bool counter_clockwise = false);
+    void arc(float x, float y, float radius, float start_angle, float end_angle, bool counter_clockwise = false);
     void rectangle(float x, float y, float width, float height);
 
     void fill();
@@ -209,8 +207,8 @@ public:
     void stroke_text(char const* text, float x, float y, float maximum_width = 1.0e30f);
     float measure_text(char const* text);
 
-    void draw_image(unsigned char const* image, int width, int height, int stride, float x, float y,
-                    float to_width, float to_height);
+    void draw_image(unsigned char const* image, int width, int height, int stride, float x, float y, float to_width,
+                    float to_height);
     void get_image_data(unsigned char* image, int width, int height, int stride, int x, int y);
     void put_image_data(unsigned char const* image, int width, int height, int stride, int x, int y);
 

@@ -27,8 +27,7 @@ canvas::canvas(int width, int height)
       fill_brush(opaque_black()),
       stroke_brush(opaque_black()),
       bitmap(new rgba[static_cast<size_t>(size_x) * static_cast<size_t>(size_y)]()) {
-    if (size_x == 0)
-        return;
+    if (size_x == 0) return;
     mask.reserve(2 * static_cast<size_t>(size_y));
     for (int y = 0; y < size_y; ++y) {
         mask.push_back({0, static_cast<uint16_t>(y), 1.0f});
@@ -85,8 +84,7 @@ void canvas::save() {
 }
 
 void canvas::restore() {
-    if (!saves)
-        return;
+    if (!saves) return;
     canvas* state = saves;
     copy_state_from(*state);
     saves = state->saves;
@@ -111,15 +109,12 @@ void canvas::rotate(float angle) {
 
 void canvas::translate(float x, float y) { multiply_forward({1.0f, 0.0f, 0.0f, 1.0f, x, y}); }
 
-void canvas::transform(float a, float b, float c, float d, float e, float f) {
-    multiply_forward({a, b, c, d, e, f});
-}
+void canvas::transform(float a, float b, float c, float d, float e, float f) { multiply_forward({a, b, c, d, e, f}); }
 
 void canvas::set_transform(float a, float b, float c, float d, float e, float f) { set_forward({a, b, c, d, e, f}); }
 
 void canvas::set_global_alpha(float alpha) {
-    if (alpha >= 0.0f && alpha <= 1.0f)
-        global_alpha = alpha;
+    if (alpha >= 0.0f && alpha <= 1.0f) global_alpha = alpha;
 }
 
 void canvas::set_shadow_color(float red, float green, float blue, float alpha) {
@@ -127,18 +122,15 @@ void canvas::set_shadow_color(float red, float green, float blue, float alpha) {
 }
 
 void canvas::set_shadow_blur(float level) {
-    if (level >= 0.0f && std::isfinite(level))
-        shadow_blur = level;
+    if (level >= 0.0f && std::isfinite(level)) shadow_blur = level;
 }
 
 void canvas::set_line_width(float width) {
-    if (width > 0.0f && std::isfinite(width))
-        line_width = width;
+    if (width > 0.0f && std::isfinite(width)) line_width = width;
 }
 
 void canvas::set_miter_limit(float limit) {
-    if (limit > 0.0f)
-        miter_limit = limit;
+    if (limit > 0.0f) miter_limit = limit;
 }
 
 void canvas::set_line_dash(float const* segments, int count) {
@@ -147,18 +139,14 @@ void canvas::set_line_dash(float const* segments, int count) {
         return;
     }
     for (int i = 0; i < count; ++i)
-        if (!(segments[i] >= 0.0f) || !std::isfinite(segments[i]))
-            return;
+        if (!(segments[i] >= 0.0f) || !std::isfinite(segments[i])) return;
     line_dash.assign(segments, segments + count);
-    if (count % 2 == 1)
-        line_dash.insert(line_dash.end(), segments, segments + count);
+    if (count % 2 == 1) line_dash.insert(line_dash.end(), segments, segments + count);
 }
 
 paint_brush* canvas::brush_for(brush_type type) {
-    if (type == fill_style)
-        return &fill_brush;
-    if (type == stroke_style)
-        return &stroke_brush;
+    if (type == fill_style) return &fill_brush;
+    if (type == stroke_style) return &stroke_brush;
     return nullptr;
 }
 

@@ -9,8 +9,7 @@
 namespace raster {
 
 void canvas::render_main(paint_brush const& brush) {
-    if (determinant(forward) == 0.0f)
-        return;
+    if (determinant(forward) == 0.0f) return;
     affine_matrix saved_inverse = inverse;
     paint_brush const& painted = prefiltered(brush);
     render_shadow(painted);
@@ -21,8 +20,7 @@ void canvas::render_main(paint_brush const& brush) {
         inverse = saved_inverse;
         return;
     }
-    if (cells.active)
-        cells_to_runs();
+    if (cells.active) cells_to_runs();
     walk_runs(runs, mask, size_x, !uncovered, [&](int y, int x0, int x1, float coverage, float clip) {
         composite_span(y, x0, x1, coverage, clip, painted);
     });
@@ -32,14 +30,12 @@ void canvas::render_main(paint_brush const& brush) {
 void canvas::composite_cells(paint_brush const& brush) {
     cells.active = false;
     // Inside a clip that is the whole canvas, the clip coverage is 1.
-    walk_cells(cells, size_x, [&](int y, int x0, int x1, float coverage) {
-        composite_span(y, x0, x1, coverage, 1.0f, brush);
-    });
+    walk_cells(cells, size_x,
+               [&](int y, int x0, int x1, float coverage) { composite_span(y, x0, x1, coverage, 1.0f, brush); });
 }
 
 void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, paint_brush const& brush) {
-    if (clip < min_coverage || (coverage < min_coverage && !affects_uncovered(global_composite_operation)))
-        return;
+    if (clip < min_coverage || (coverage < min_coverage && !affects_uncovered(global_composite_operation))) return;
     float weight = global_alpha * coverage;
     rgba* pixel = bitmap + static_cast<size_t>(y) * static_cast<size_t>(size_x);
     auto scaled = [weight](rgba color) {
@@ -67,8 +63,7 @@ void canvas::composite_span(int y, int x0, int x1, float coverage, float clip, p
                       std::min(1.0f, p->a * keep + source.a)};
             return;
         }
-        for (int x = x0; x < x1; ++x)
-            blend_pixel(pixel[x], source, clip, global_composite_operation);
+        for (int x = x0; x < x1; ++x) blend_pixel(pixel[x], source, clip, global_composite_operation);
         return;
     }
     float centre_y = static_cast<float>(y) + 0.5f;

@@ -18,15 +18,12 @@ constexpr double min_piece_limit = 100000.0;
 }  // namespace
 
 void canvas::dash_lines() {
-    if (line_dash.empty())
-        return;
+    if (line_dash.empty()) return;
     float total = std::accumulate(line_dash.begin(), line_dash.end(), 0.0f);
     // A pattern of zero length would never advance along the line.
-    if (!(total > 0.0f) || !std::isfinite(total))
-        return;
+    if (!(total > 0.0f) || !std::isfinite(total)) return;
     float phase = std::isfinite(line_dash_offset) ? std::fmod(line_dash_offset, total) : 0.0f;
-    if (phase < 0.0f)
-        phase += total;
+    if (phase < 0.0f) phase += total;
     size_t first_entry = 0;
     for (size_t steps = 0; steps < line_dash.size() && phase >= line_dash[first_entry]; ++steps) {
         phase -= line_dash[first_entry];
@@ -60,8 +57,7 @@ void canvas::dash_lines() {
         }
         start += subpath.count;
     }
-    if (!(pieces <= std::max(min_piece_limit, static_cast<double>(size_x) * static_cast<double>(size_y))))
-        return;
+    if (!(pieces <= std::max(min_piece_limit, static_cast<double>(size_x) * static_cast<double>(size_y)))) return;
 
     std::swap(lines, scratch);
     lines.points.clear();
@@ -71,8 +67,7 @@ void canvas::dash_lines() {
         xy const* points = scratch.points.data() + first;
         size_t count = subpath.count;
         first += count;
-        if (count == 0)
-            continue;
+        if (count == 0) continue;
         size_t pieces_begin = lines.subpaths.size();
         size_t piece_start = lines.points.size();
         size_t entry = first_entry;
@@ -80,11 +75,8 @@ void canvas::dash_lines() {
         bool drawing = entry % 2 == 0;
         bool starts_drawing = drawing;
         bool was_cut = false;
-        auto end_piece = [&] {
-            lines.subpaths.push_back({lines.points.size() - piece_start, false});
-        };
-        if (drawing)
-            lines.points.push_back(points[0]);
+        auto end_piece = [&] { lines.subpaths.push_back({lines.points.size() - piece_start, false}); };
+        if (drawing) lines.points.push_back(points[0]);
         size_t segments = subpath.closed ? count : count - 1;
         for (size_t i = 0; i < segments; ++i) {
             xy from = points[i];
@@ -94,8 +86,7 @@ void canvas::dash_lines() {
                 // The piece in progress ends here, whole periods of the
                 // pattern are skipped at once, and one that is drawing at
                 // the far end starts there.
-                if (drawing)
-                    end_piece();
+                if (drawing) end_piece();
                 float rest = segment;
                 if (rest > remaining) {
                     rest -= remaining;
@@ -142,13 +133,10 @@ void canvas::dash_lines() {
                 remaining = line_dash[entry];
             }
             remaining -= segment - position;
-            if (drawing)
-                lines.points.push_back(to);
+            if (drawing) lines.points.push_back(to);
         }
-        if (drawing)
-            end_piece();
-        if (!subpath.closed || !starts_drawing)
-            continue;
+        if (drawing) end_piece();
+        if (!subpath.closed || !starts_drawing) continue;
         if (!was_cut) {
             lines.subpaths.back().closed = true;
         } else if (drawing && lines.subpaths.size() - pieces_begin > 1) {

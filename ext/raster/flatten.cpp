@@ -17,21 +17,17 @@ constexpr int subdivision_limit = 20;
 int unit_roots(float a, float b, float c, float* roots) {
     int found = 0;
     auto keep = [&](float t) {
-        if (t > 0.0f && t < 1.0f)
-            roots[found++] = t;
+        if (t > 0.0f && t < 1.0f) roots[found++] = t;
     };
     if (std::fabs(a) <= 0.0001f) {
-        if (std::fabs(b) > 0.0001f)
-            keep(-c / b);
+        if (std::fabs(b) > 0.0001f) keep(-c / b);
         return found;
     }
     float discriminant = b * b - 4.0f * a * c;
-    if (discriminant < 0.0f)
-        return found;
+    if (discriminant < 0.0f) return found;
     float q = -0.5f * (b + std::copysign(std::sqrt(discriminant), b));
     keep(q / a);
-    if (q != 0.0f)
-        keep(c / q);
+    if (q != 0.0f) keep(c / q);
     return found;
 }
 
@@ -58,14 +54,12 @@ bool near_chord(xy point, xy start, xy chord) {
 
 // Whether the end tangents' cosine reaches `angular`; at -1 any turn does.
 bool turns_little(xy p0, xy c1, xy c2, xy p1, float angular) {
-    if (angular <= -1.0f)
-        return true;
+    if (angular <= -1.0f) return true;
     xy inner = c2 - c1;
     xy in_tangent = c1 != p0 ? c1 - p0 : inner;
     xy out_tangent = p1 != c2 ? p1 - c2 : inner;
     float lengths = length(in_tangent) * length(out_tangent);
-    if (!(lengths > 0.0f))
-        return true;
+    if (!(lengths > 0.0f)) return true;
     return dot(in_tangent, out_tangent) >= angular * lengths;
 }
 
@@ -128,13 +122,11 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode) {
     float numerator = 2.0f * cross_a - cross_b;
     if (std::fabs(denominator) > 0.0001f && std::fabs(cross_b - 2.0f * cross_a) > 0.0001f) {
         float t = numerator / (2.0f * denominator);
-        if (t > 0.0f && t < 1.0f)
-            splits[count++] = t;
+        if (t > 0.0f && t < 1.0f) splits[count++] = t;
     }
     // At most seven values: insertion sort.
     for (int i = 1; i < count; ++i)
-        for (int j = i; j > 0 && splits[j - 1] > splits[j]; --j)
-            std::swap(splits[j - 1], splits[j]);
+        for (int j = i; j > 0 && splits[j - 1] > splits[j]; --j) std::swap(splits[j - 1], splits[j]);
     // Blossoming over the whole of [0, 1] gives back the very same points.
     if (count == 2) {
         add_tessellation(p0, c1, c2, p1, mode, subdivision_limit);
@@ -142,8 +134,7 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode) {
     }
     cubic whole{p0, c1, c2, p1};
     for (int i = 0; i + 1 < count; ++i) {
-        if (splits[i] == splits[i + 1])
-            continue;
+        if (splits[i] == splits[i + 1]) continue;
         cubic part = whole.piece(splits[i], splits[i + 1]);
         add_tessellation(part.p0, part.c1, part.c2, part.p1, mode, subdivision_limit);
     }
@@ -163,10 +154,8 @@ void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode
     bool flat = near_chord(c1, p0, chord) && near_chord(c2, p0, chord);
     if ((flat && (!stroking || turns_little(p0, c1, c2, p1, mode.angular))) || limit <= 0) {
         if (stroking) {
-            if (c1 != p0)
-                lines.points.push_back(c1);
-            if (c2 != p1)
-                lines.points.push_back(c2);
+            if (c1 != p0) lines.points.push_back(c1);
+            if (c2 != p1) lines.points.push_back(c2);
         }
         lines.points.push_back(p1);
         return;

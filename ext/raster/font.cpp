@@ -18,21 +18,28 @@ constexpr char table_tags[8][5] = {"cmap", "glyf", "head", "hhea", "hmtx", "loca
 
 int table_number(unsigned char const* tag) {
     for (int t = 0; t < 8; ++t)
-        if (std::memcmp(tag, table_tags[t], 4) == 0)
-            return t;
+        if (std::memcmp(tag, table_tags[t], 4) == 0) return t;
     return -1;
 }
 
 int& table_position(font_face& face, int number) {
     switch (number) {
-    case 0: return face.cmap;
-    case 1: return face.glyf;
-    case 2: return face.head;
-    case 3: return face.hhea;
-    case 4: return face.hmtx;
-    case 5: return face.loca;
-    case 6: return face.maxp;
-    default: return face.os_2;
+        case 0:
+            return face.cmap;
+        case 1:
+            return face.glyf;
+        case 2:
+            return face.head;
+        case 3:
+            return face.hhea;
+        case 4:
+            return face.hmtx;
+        case 5:
+            return face.loca;
+        case 6:
+            return face.maxp;
+        default:
+            return face.os_2;
     }
 }
 
@@ -42,13 +49,11 @@ uint32_t format_4_glyph(font_reader& font, uint64_t at, uint32_t code_point) {
     uint64_t deltas = starts + segments_x2, range_offsets = deltas + segments_x2;
     for (uint64_t i = 0; i < segments_x2 / 2 && font.ok(); ++i) {
         uint32_t start = font.u16(starts + 2 * i);
-        if (start > code_point || code_point > font.u16(ends + 2 * i))
-            continue;
+        if (start > code_point || code_point > font.u16(ends + 2 * i)) continue;
         uint32_t delta = font.u16(deltas + 2 * i);
         uint64_t offset_at = range_offsets + 2 * i;
         uint32_t offset = font.u16(offset_at);
-        if (offset == 0)
-            return (code_point + delta) & 0xFFFF;
+        if (offset == 0) return (code_point + delta) & 0xFFFF;
         uint32_t glyph = font.u16(offset_at + offset + 2 * uint64_t(code_point - start));
         return glyph == 0 ? 0 : (glyph + delta) & 0xFFFF;
     }
@@ -60,8 +65,7 @@ uint32_t format_12_glyph(font_reader& font, uint64_t at, uint32_t code_point) {
     for (uint64_t i = 0; i < groups && font.ok(); ++i) {
         uint64_t group = at + 16 + 12 * i;
         uint32_t start = font.u32(group);
-        if (start <= code_point && code_point <= font.u32(group + 4))
-            return font.u32(group + 8) + (code_point - start);
+        if (start <= code_point && code_point <= font.u32(group + 4)) return font.u32(group + 8) + (code_point - start);
     }
     return 0;
 }
@@ -70,17 +74,14 @@ uint32_t format_12_glyph(font_reader& font, uint64_t at, uint32_t code_point) {
 
 void load_font_face(font_face& face, unsigned char const* font, int bytes) {
     face = font_face{};
-    if (bytes < 6)
-        return;
+    if (bytes < 6) return;
     size_t size = static_cast<size_t>(bytes);
     font_reader file(font, size);
     uint32_t version = file.u32(0);
-    if (version != 0x00010000 && std::memcmp(font, "true", 4) != 0)
-        return;
+    if (version != 0x00010000 && std::memcmp(font, "true", 4) != 0) return;
     uint64_t tables = file.u16(4);
     uint64_t directory_size = 12 + 16 * tables;
-    if (directory_size > size)
-        return;
+    if (directory_size > size) return;
     // Every record must lie within the file; of repeated tags only the last
     // is copied, so repeats cannot multiply the copy's size.
     struct chosen {
@@ -90,11 +91,9 @@ void load_font_face(font_face& face, unsigned char const* font, int bytes) {
     for (uint64_t i = 0; i < tables; ++i) {
         uint64_t record = 12 + 16 * i;
         uint64_t offset = file.u32(record + 8), length = file.u32(record + 12);
-        if (offset > size || length > size - offset)
-            return;
+        if (offset > size || length > size - offset) return;
         int number = table_number(font + record);
-        if (number >= 0)
-            chosen_tables[number] = {offset, length, true};
+        if (number >= 0) chosen_tables[number] = {offset, length, true};
     }
     face.data.assign(font, font + directory_size);
     for (int t = 0; t < 8; ++t) {
@@ -126,12 +125,10 @@ cmap_subtable choose_cmap(font_face const& face) {
         uint64_t record = uint64_t(face.cmap) + 4 + 8 * i;
         uint32_t platform = font.u16(record), encoding = font.u16(record + 2);
         uint64_t at = uint64_t(face.cmap) + font.u32(record + 4);
-        if (!font.ok())
-            break;
+        if (!font.ok()) break;
         font_reader subtable = reader_of(face);
         uint32_t format = subtable.u16(at);
-        if (!subtable.ok())
-            continue;
+        if (!subtable.ok()) continue;
         if (platform == 3 && encoding == 10 && format == 12)
             full_unicode = at;
         else if (platform == 3 && encoding == 1 && format == 4)
@@ -139,12 +136,9 @@ cmap_subtable choose_cmap(font_face const& face) {
         else if (format == 0)
             byte_table = at;
     }
-    if (full_unicode)
-        return {full_unicode, 12};
-    if (basic_unicode)
-        return {basic_unicode, 4};
-    if (byte_table)
-        return {byte_table, 0};
+    if (full_unicode) return {full_unicode, 12};
+    if (basic_unicode) return {basic_unicode, 4};
+    if (byte_table) return {byte_table, 0};
     return {};
 }
 
@@ -163,17 +157,14 @@ uint32_t glyph_index(font_face const& face, cmap_subtable const& subtable, uint3
 uint32_t glyph_advance(font_face const& face, uint32_t glyph) {
     font_reader font = reader_of(face);
     uint32_t metrics = font.u16(uint64_t(face.hhea) + 34);
-    if (metrics == 0)
-        return 0;
+    if (metrics == 0) return 0;
     uint64_t index = glyph < metrics ? glyph : metrics - 1;
     return font.u16(uint64_t(face.hmtx) + 4 * index);
 }
 
 bool canvas::set_font(unsigned char const* font, int bytes, float size) {
-    if (font && bytes != 0)
-        load_font_face(face, font, bytes);
-    if (face.data.empty())
-        return false;
+    if (font && bytes != 0) load_font_face(face, font, bytes);
+    if (face.data.empty()) return false;
     int units = units_per_em(face);
     // A font without units per em, or a meaningless size, draws nothing.
     face.scale = units > 0 && std::isfinite(size) ? size / static_cast<float>(units) : 0.0f;

@@ -27,8 +27,7 @@ public:
             --repeats;
         } else {
             flag = font.u8(flag_at++);
-            if (flag & 8)
-                repeats = font.u8(flag_at++);
+            if (flag & 8) repeats = font.u8(flag_at++);
         }
         x += delta(flag, 2, 16, x_at);
         y += delta(flag, 4, 32, y_at);
@@ -42,8 +41,7 @@ private:
             int64_t value = font.u8(at++);
             return (flags & same_bit) ? value : -value;
         }
-        if (flags & same_bit)
-            return 0;
+        if (flags & same_bit) return 0;
         int64_t value = font.i16(at);
         at += 2;
         return value;
@@ -63,8 +61,7 @@ bool measure_flags(font_reader& font, uint64_t& at, uint64_t points, uint64_t& x
     for (uint64_t done = 0; done < points && font.ok();) {
         uint32_t flag = font.u8(at++);
         uint64_t count = 1;
-        if (flag & 8)
-            count += font.u8(at++);
+        if (flag & 8) count += font.u8(at++);
         count = std::min(count, points - done);
         x_bytes += count * ((flag & 2) ? 1 : (flag & 16) ? 0 : 2);
         done += count;
@@ -75,16 +72,14 @@ bool measure_flags(font_reader& font, uint64_t& at, uint64_t points, uint64_t& x
 }  // namespace
 
 bool canvas::spend_outline_budget(int& budget, uint64_t steps) {
-    if (steps > static_cast<uint64_t>(std::max(budget, 0)))
-        return false;
+    if (steps > static_cast<uint64_t>(std::max(budget, 0))) return false;
     budget -= static_cast<int>(steps);
     outline_steps += steps;
     return true;
 }
 
 void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) {
-    if (depth > max_composite_depth || budget <= 0)
-        return;
+    if (depth > max_composite_depth || budget <= 0) return;
     font_reader font(face.data.data(), face.data.size());
     uint64_t start, end;
     if (font.i16(uint64_t(face.head) + 50) == 0) {
@@ -94,12 +89,10 @@ void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) 
         start = font.u32(uint64_t(face.loca) + 4 * uint64_t(glyph));
         end = font.u32(uint64_t(face.loca) + 4 * uint64_t(glyph) + 4);
     }
-    if (!font.ok() || end <= start)
-        return;
+    if (!font.ok() || end <= start) return;
     uint64_t at = uint64_t(face.glyf) + start;
     int contours = font.i16(at);
-    if (!font.ok())
-        return;
+    if (!font.ok()) return;
     if (contours >= 0) {
         add_simple_glyph(glyph, at, contours, mode, budget);
         return;
@@ -108,13 +101,11 @@ void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) 
     for (uint64_t record = at + 10;;) {
         // Every record is paid for, refused or not, so that a font cannot
         // fan out into records that each cost nothing.
-        if (!spend_outline_budget(budget, 1))
-            break;
+        if (!spend_outline_budget(budget, 1)) break;
         uint32_t flags = font.u16(record);
         uint32_t component = font.u16(record + 2);
         record += 4;
-        if (!font.ok() || !(flags & 2))
-            break;
+        if (!font.ok() || !(flags & 2)) break;
         float dx, dy;
         if (flags & 1) {
             dx = static_cast<float>(font.i16(record));
@@ -140,13 +131,11 @@ void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) 
             placement.d = font.f2dot14(record + 6);
             record += 8;
         }
-        if (!font.ok())
-            break;
+        if (!font.ok()) break;
         forward = multiply(saved, placement);
         add_glyph(component, mode, depth + 1, budget);
         forward = saved;
-        if (!(flags & 32))
-            break;
+        if (!(flags & 32)) break;
     }
 }
 
@@ -154,8 +143,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flatten
     font_reader font(face.data.data(), face.data.size());
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
-    if (!spend_outline_budget(budget, static_cast<uint64_t>(contours)))
-        return false;
+    if (!spend_outline_budget(budget, static_cast<uint64_t>(contours))) return false;
     for (int c = 0; c < contours; ++c)
         points = std::max<uint64_t>(points, uint64_t(font.u16(ends_at + 2 * uint64_t(c))) + 1);
     uint64_t flags_at = ends_at + 2 * uint64_t(contours);
@@ -165,16 +153,14 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flatten
         return false;
     spend_outline_budget(budget, points);
     uint32_t metrics = font.u16(uint64_t(face.hhea) + 34);
-    int bearing = glyph < metrics ? font.i16(uint64_t(face.hmtx) + 4 * uint64_t(glyph) + 2)
-                                  : font.i16(uint64_t(face.hmtx) + 4 * uint64_t(metrics) +
-                                             2 * (uint64_t(glyph) - metrics));
+    int bearing = glyph < metrics
+                      ? font.i16(uint64_t(face.hmtx) + 4 * uint64_t(glyph) + 2)
+                      : font.i16(uint64_t(face.hmtx) + 4 * uint64_t(metrics) + 2 * (uint64_t(glyph) - metrics));
     int x_min = font.i16(at + 2);
-    if (!font.ok())
-        return false;
+    if (!font.ok()) return false;
 
     size_t points_before = lines.points.size(), subpaths_before = lines.subpaths.size();
-    point_stream stream(font, flags_at, x_at, x_at + x_bytes,
-                        {static_cast<float>(bearing - x_min), 0.0f});
+    point_stream stream(font, flags_at, x_at, x_at + x_bytes, {static_cast<float>(bearing - x_min), 0.0f});
     auto quadratic = [&](xy from, xy control, xy to) {
         add_bezier(from, from + 0.6666667f * (control - from), to + 0.6666667f * (control - to), to, mode);
     };
@@ -182,8 +168,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flatten
     for (int c = 0; c < contours && font.ok(); ++c) {
         uint64_t last_index = font.u16(ends_at + 2 * uint64_t(c));
         // A contour ending before it starts is malformed and skipped.
-        if (last_index < next_point)
-            continue;
+        if (last_index < next_point) continue;
         size_t contour_begin = lines.points.size();
         xy first, previous, last, start;
         bool first_on = false, previous_on = false, started = false;
@@ -215,8 +200,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flatten
             previous_on = on;
         }
         next_point = last_index + 1;
-        if (!started)
-            continue;
+        if (!started) continue;
         if (!first_on && !previous_on) {
             xy middle = lerp(previous, first, 0.5f);
             quadratic(last, previous, middle);
@@ -229,8 +213,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flatten
         lines.points.push_back(start);
         lines.subpaths.push_back({lines.points.size() - contour_begin, true});
     }
-    if (font.ok())
-        return true;
+    if (font.ok()) return true;
     // An outline that runs out of data is not drawn at all.
     lines.points.resize(points_before);
     lines.subpaths.resize(subpaths_before);

@@ -33,10 +33,8 @@ void load_pattern(paint_brush& brush, unsigned char const* image, int width, int
 }
 
 float catmull_rom(float t) {
-    if (t < 1.0f)
-        return (1.5f * t - 2.5f) * t * t + 1.0f;
-    if (t < 2.0f)
-        return ((-0.5f * t + 2.5f) * t - 4.0f) * t + 2.0f;
+    if (t < 1.0f) return (1.5f * t - 2.5f) * t * t + 1.0f;
+    if (t < 2.0f) return ((-0.5f * t + 2.5f) * t - 4.0f) * t + 2.0f;
     return 0.0f;
 }
 
@@ -78,10 +76,8 @@ void halve(paint_brush& brush, bool along_x, bool clamped) {
     int height = along_x ? brush.height : (brush.height + 1) / 2;
     std::vector<rgba> halved(static_cast<size_t>(width) * static_cast<size_t>(height));
     auto texel = [&](int x, int y) -> rgba const& {
-        if (x >= brush.width)
-            x = clamped ? brush.width - 1 : 0;
-        if (y >= brush.height)
-            y = clamped ? brush.height - 1 : 0;
+        if (x >= brush.width) x = clamped ? brush.width - 1 : 0;
+        if (y >= brush.height) y = clamped ? brush.height - 1 : 0;
         return brush.colors[static_cast<size_t>(y) * static_cast<size_t>(brush.width) + static_cast<size_t>(x)];
     };
     for (int y = 0; y < height; ++y)
@@ -100,8 +96,7 @@ void halve(paint_brush& brush, bool along_x, bool clamped) {
 
 void canvas::set_color(brush_type type, float red, float green, float blue, float alpha) {
     paint_brush* brush = brush_for(type);
-    if (!brush)
-        return;
+    if (!brush) return;
     brush->type = paint_brush::color;
     brush->colors.assign(1, linear_premultiplied(red, green, blue, alpha));
     brush->stops.clear();
@@ -109,8 +104,7 @@ void canvas::set_color(brush_type type, float red, float green, float blue, floa
 
 void canvas::set_linear_gradient(brush_type type, float start_x, float start_y, float end_x, float end_y) {
     paint_brush* brush = brush_for(type);
-    if (!brush)
-        return;
+    if (!brush) return;
     brush->type = paint_brush::linear;
     brush->colors.clear();
     brush->stops.clear();
@@ -121,8 +115,7 @@ void canvas::set_linear_gradient(brush_type type, float start_x, float start_y, 
 void canvas::set_radial_gradient(brush_type type, float start_x, float start_y, float start_radius, float end_x,
                                  float end_y, float end_radius) {
     paint_brush* brush = brush_for(type);
-    if (!brush || !(start_radius >= 0.0f) || !(end_radius >= 0.0f))
-        return;
+    if (!brush || !(start_radius >= 0.0f) || !(end_radius >= 0.0f)) return;
     brush->type = paint_brush::radial;
     brush->colors.clear();
     brush->stops.clear();
@@ -148,15 +141,13 @@ void canvas::add_color_stop(brush_type type, float offset, float red, float gree
 void canvas::set_pattern(brush_type type, unsigned char const* image, int width, int height, int stride,
                          repetition_style repetition) {
     paint_brush* brush = brush_for(type);
-    if (!brush || !image || width < 1 || height < 1)
-        return;
+    if (!brush || !image || width < 1 || height < 1) return;
     load_pattern(*brush, image, width, height, stride, repetition);
 }
 
-void canvas::draw_image(unsigned char const* image, int width, int height, int stride, float x, float y,
-                        float to_width, float to_height) {
-    if (!image || width < 1 || height < 1 || to_width == 0.0f || to_height == 0.0f)
-        return;
+void canvas::draw_image(unsigned char const* image, int width, int height, int stride, float x, float y, float to_width,
+                        float to_height) {
+    if (!image || width < 1 || height < 1 || to_width == 0.0f || to_height == 0.0f) return;
     load_pattern(image_brush, image, width, height, stride, repeat);
     // A negative target size mirrors the image into the rectangle that
     // extends left of or above (x, y).
@@ -176,16 +167,15 @@ void canvas::draw_image(unsigned char const* image, int width, int height, int s
 }
 
 rgba canvas::paint_pixel(xy point, paint_brush const& brush) const {
-    if (brush.colors.empty())
-        return {};
+    if (brush.colors.empty()) return {};
     switch (brush.type) {
-    case paint_brush::color:
-        return brush.colors.front();
-    case paint_brush::linear:
-    case paint_brush::radial:
-        return paint_gradient(apply(inverse, point), brush);
-    case paint_brush::pattern:
-        return paint_pattern(apply(inverse, point), brush);
+        case paint_brush::color:
+            return brush.colors.front();
+        case paint_brush::linear:
+        case paint_brush::radial:
+            return paint_gradient(apply(inverse, point), brush);
+        case paint_brush::pattern:
+            return paint_pattern(apply(inverse, point), brush);
     }
     return {};
 }
@@ -195,8 +185,7 @@ rgba canvas::paint_gradient(xy point, paint_brush const& brush) const {
     if (brush.type == paint_brush::linear) {
         xy along = brush.end - brush.start;
         float squared = dot(along, along);
-        if (squared == 0.0f)
-            return {};
+        if (squared == 0.0f) return {};
         t = dot(point - brush.start, along) / squared;
     } else {
         xy centres = brush.end - brush.start;
@@ -205,31 +194,25 @@ rgba canvas::paint_gradient(xy point, paint_brush const& brush) const {
         float a = dot(centres, centres) - radii * radii;
         float b = -2.0f * (dot(relative, centres) + brush.start_radius * radii);
         float c = dot(relative, relative) - brush.start_radius * brush.start_radius;
-        if (centres == xy{} && radii == 0.0f)
-            return {};
+        if (centres == xy{} && radii == 0.0f) return {};
         auto radius_at = [&](float u) { return brush.start_radius + u * radii; };
         if (a == 0.0f) {
             // One circle touches the other from inside: the equation is linear.
-            if (b == 0.0f)
-                return {};
+            if (b == 0.0f) return {};
             t = -c / b;
-            if (radius_at(t) < 0.0f)
-                return {};
+            if (radius_at(t) < 0.0f) return {};
         } else {
             float discriminant = b * b - 4.0f * a * c;
-            if (discriminant < 0.0f)
-                return {};
+            if (discriminant < 0.0f) return {};
             float root = std::sqrt(discriminant);
             t = (root - b) / (2.0f * a);
             if (!(radius_at(t) >= 0.0f)) {
                 t = (-b - root) / (2.0f * a);
-                if (!(radius_at(t) >= 0.0f))
-                    return {};
+                if (!(radius_at(t) >= 0.0f)) return {};
             }
         }
     }
-    if (std::isnan(t))
-        return {};
+    if (std::isnan(t)) return {};
     std::vector<float> const& stops = brush.stops;
     auto above = std::upper_bound(stops.begin(), stops.end(), t);
     rgba color;
@@ -248,15 +231,13 @@ rgba canvas::paint_gradient(xy point, paint_brush const& brush) const {
 }
 
 paint_brush const& canvas::prefiltered(paint_brush const& brush) {
-    if (brush.type != paint_brush::pattern || brush.colors.empty())
-        return brush;
+    if (brush.type != paint_brush::pattern || brush.colors.empty()) return brush;
     float footprint_x = std::fabs(inverse.a) + std::fabs(inverse.c);
     float footprint_y = std::fabs(inverse.b) + std::fabs(inverse.d);
     auto too_wide = [](float footprint, int size) {
         return std::min(static_cast<float>(size) * 0.25f, footprint) > max_filter_scale;
     };
-    if (!too_wide(footprint_x, brush.width) && !too_wide(footprint_y, brush.height))
-        return brush;
+    if (!too_wide(footprint_x, brush.width) && !too_wide(footprint_y, brush.height)) return brush;
     // Halved copies, as many as bring the footprint within the filter's
     // reach; the inverse then maps into the smaller pattern's texels.
     reduced_clamped = &brush == &image_brush;
@@ -298,8 +279,7 @@ rgba canvas::paint_pattern(xy point, paint_brush const& brush) const {
     // Only the phase matters when wrapping, and clamping beyond the filter's
     // reach past an edge changes nothing; both keep the indices small.
     auto reduce = [clamped](float u, float size, float scale) {
-        return clamped ? std::clamp(u, -2.0f * scale - 1.0f, size + 2.0f * scale + 1.0f)
-                       : std::fmod(u, size);
+        return clamped ? std::clamp(u, -2.0f * scale - 1.0f, size + 2.0f * scale + 1.0f) : std::fmod(u, size);
     };
     taps across = filter_taps(reduce(point.x - 0.5f, width, scale_x), scale_x);
     taps down = filter_taps(reduce(point.y - 0.5f, height, scale_y), scale_y);
@@ -307,13 +287,11 @@ rgba canvas::paint_pattern(xy point, paint_brush const& brush) const {
     rgba sum;
     float total = 0.0f;
     for (int j = 0; j < down.count; ++j) {
-        if (down.weights[j] == 0.0f)
-            continue;
+        if (down.weights[j] == 0.0f) continue;
         rgba const* row = brush.colors.data() + static_cast<size_t>(index(down.first + j, brush.height)) * brush.width;
         for (int i = 0; i < across.count; ++i) {
             float weight = down.weights[j] * across.weights[i];
-            if (weight == 0.0f)
-                continue;
+            if (weight == 0.0f) continue;
             rgba const& texel = row[index(across.first + i, brush.width)];
             sum.r += texel.r * weight;
             sum.g += texel.g * weight;
@@ -322,8 +300,7 @@ rgba canvas::paint_pattern(xy point, paint_brush const& brush) const {
             total += weight;
         }
     }
-    if (total == 0.0f)
-        return {};
+    if (total == 0.0f) return {};
     float k = 1.0f / total;
     return {sum.r * k, sum.g * k, sum.b * k, sum.a * k};
 }

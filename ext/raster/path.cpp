@@ -33,8 +33,7 @@ void canvas::add_line_to_device(xy point) {
         return;
     }
     xy last = path.points.back();
-    if (last == point)
-        return;
+    if (last == point) return;
     path.points.push_back(last);
     path.points.push_back(point);
     path.points.push_back(point);
@@ -46,8 +45,7 @@ void canvas::move_to(float x, float y) { move_to_device(apply(forward, {x, y}));
 void canvas::line_to(float x, float y) { add_line_to_device(apply(forward, {x, y})); }
 
 void canvas::close_path() {
-    if (path.subpaths.empty())
-        return;
+    if (path.subpaths.empty()) return;
     xy first = path.points[path.points.size() - path.subpaths.back().count];
     add_line_to_device(first);
     path.subpaths.back().closed = true;
@@ -57,8 +55,7 @@ void canvas::close_path() {
 }
 
 void canvas::quadratic_curve_to(float control_x, float control_y, float x, float y) {
-    if (path.subpaths.empty())
-        move_to(control_x, control_y);
+    if (path.subpaths.empty()) move_to(control_x, control_y);
     xy start = path.points.back();
     xy control = apply(forward, {control_x, control_y});
     xy end = apply(forward, {x, y});
@@ -70,8 +67,7 @@ void canvas::quadratic_curve_to(float control_x, float control_y, float x, float
 
 void canvas::bezier_curve_to(float control_1_x, float control_1_y, float control_2_x, float control_2_y, float x,
                              float y) {
-    if (path.subpaths.empty())
-        move_to(control_1_x, control_1_y);
+    if (path.subpaths.empty()) move_to(control_1_x, control_1_y);
     path.points.push_back(apply(forward, {control_1_x, control_1_y}));
     path.points.push_back(apply(forward, {control_2_x, control_2_y}));
     path.points.push_back(apply(forward, {x, y}));
@@ -87,8 +83,7 @@ void canvas::rectangle(float x, float y, float width, float height) {
 }
 
 void canvas::arc(float x, float y, float radius, float start_angle, float end_angle, bool counter_clockwise) {
-    if (!(radius >= 0.0f))
-        return;
+    if (!(radius >= 0.0f)) return;
     float direction = counter_clockwise ? -1.0f : 1.0f;
     float start = std::fmod(start_angle, two_pi);
     float end = std::fmod(end_angle, two_pi);
@@ -98,12 +93,10 @@ void canvas::arc(float x, float y, float radius, float start_angle, float end_an
     } else {
         // The reduced angles can lie a whole turn apart in either direction,
         // so one correction is not always enough.
-        for (int turn = 0; turn < 2 && sweep * direction < 0.0f; ++turn)
-            sweep += two_pi * direction;
+        for (int turn = 0; turn < 2 && sweep * direction < 0.0f; ++turn) sweep += two_pi * direction;
     }
     line_to(x + radius * std::cos(start), y + radius * std::sin(start));
-    if (sweep == 0.0f || !std::isfinite(sweep))
-        return;
+    if (sweep == 0.0f || !std::isfinite(sweep)) return;
     int pieces = std::max(1, static_cast<int>(std::lround(direction * sweep * 2.546479f)));
     float piece = sweep / static_cast<float>(pieces);
     float handle = radius * 4.0f / 3.0f * std::tan(piece / 4.0f);
@@ -121,10 +114,8 @@ void canvas::arc(float x, float y, float radius, float start_angle, float end_an
 }
 
 void canvas::arc_to(float vertex_x, float vertex_y, float x, float y, float radius) {
-    if (!(radius >= 0.0f) || determinant(forward) == 0.0f)
-        return;
-    if (path.subpaths.empty())
-        move_to(vertex_x, vertex_y);
+    if (!(radius >= 0.0f) || determinant(forward) == 0.0f) return;
+    if (path.subpaths.empty()) move_to(vertex_x, vertex_y);
     xy vertex{vertex_x, vertex_y};
     xy from = apply(inverse, path.points.back());
     xy to_start = from - vertex;

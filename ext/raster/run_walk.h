@@ -18,18 +18,15 @@ template <typename Visit>
 void walk_runs(pixel_runs const& first, pixel_runs const& second, int width, bool first_required, Visit&& visit) {
     size_t i = 0, j = 0;
     auto before = [](pixel_run const& a, pixel_run const& b) {
-        if (a.y != b.y)
-            return a.y < b.y;
-        if (a.x != b.x)
-            return a.x < b.x;
+        if (a.y != b.y) return a.y < b.y;
+        if (a.x != b.x) return a.x < b.x;
         return std::fabs(a.delta) < std::fabs(b.delta);
     };
     while (i < first.size() || j < second.size()) {
         int y = std::min(i < first.size() ? first[i].y : 65536, j < second.size() ? second[j].y : 65536);
         bool first_has_row = i < first.size() && first[i].y == y;
         if (first_required && !first_has_row) {
-            while (j < second.size() && second[j].y == y)
-                ++j;
+            while (j < second.size() && second[j].y == y) ++j;
             continue;
         }
         float first_sum = 0.0f, second_sum = 0.0f;
@@ -37,8 +34,7 @@ void walk_runs(pixel_runs const& first, pixel_runs const& second, int width, boo
         while (true) {
             bool first_next = i < first.size() && first[i].y == y;
             bool second_next = j < second.size() && second[j].y == y;
-            if (!first_next && !second_next)
-                break;
+            if (!first_next && !second_next) break;
             bool take_first = first_next && (!second_next || before(first[i], second[j]));
             pixel_run const& run = take_first ? first[i++] : second[j++];
             int end = std::min<int>(run.x, width);
@@ -48,8 +44,7 @@ void walk_runs(pixel_runs const& first, pixel_runs const& second, int width, boo
             }
             (take_first ? first_sum : second_sum) += run.delta;
         }
-        if (x < width)
-            visit(y, x, width, std::min(1.0f, std::fabs(first_sum)), std::min(1.0f, std::fabs(second_sum)));
+        if (x < width) visit(y, x, width, std::min(1.0f, std::fabs(first_sum)), std::min(1.0f, std::fabs(second_sum)));
     }
 }
 
@@ -72,15 +67,17 @@ __attribute__((always_inline)) inline float merged_delta(run_cells const& cells,
     float const* deltas = cells.deltas.data() + i * run_cells::slots;
     float a = deltas[0], b = deltas[1], c = deltas[2], d = deltas[3];
     switch (count) {
-    case 1: return a;
-    case 2: return a + b;
-    case 3:
-        order_by_magnitude(a, b), order_by_magnitude(b, c), order_by_magnitude(a, b);
-        return a + b + c;
-    default:
-        order_by_magnitude(a, b), order_by_magnitude(b, c), order_by_magnitude(a, b);
-        order_by_magnitude(c, d), order_by_magnitude(b, c), order_by_magnitude(a, b);
-        return a + b + c + d;
+        case 1:
+            return a;
+        case 2:
+            return a + b;
+        case 3:
+            order_by_magnitude(a, b), order_by_magnitude(b, c), order_by_magnitude(a, b);
+            return a + b + c;
+        default:
+            order_by_magnitude(a, b), order_by_magnitude(b, c), order_by_magnitude(a, b);
+            order_by_magnitude(c, d), order_by_magnitude(b, c), order_by_magnitude(a, b);
+            return a + b + c + d;
     }
 }
 
@@ -98,16 +95,12 @@ void walk_cells(run_cells& cells, int width, Visit&& visit) {
         for (int i = 0; i < end; ++i) {
             // Most of the box is empty: skip it eight pixels at a time.
             uint64_t eight;
-            while (i + 8 <= end && (std::memcpy(&eight, counts + i, 8), eight == 0))
-                i += 8;
-            if (i >= end)
-                break;
-            if (counts[i] == 0)
-                continue;
+            while (i + 8 <= end && (std::memcpy(&eight, counts + i, 8), eight == 0)) i += 8;
+            if (i >= end) break;
+            if (counts[i] == 0) continue;
             sum += merged_delta(cells, row + static_cast<size_t>(i));
             float next = std::min(1.0f, std::fabs(sum));
-            if (next == coverage)
-                continue;
+            if (next == coverage) continue;
             visit(cells.top + y, start, cells.left + i, coverage);
             start = cells.left + i;
             coverage = next;

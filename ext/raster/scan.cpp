@@ -21,8 +21,7 @@ constexpr int max_coordinate = 65535;
 template <typename Distance>
 void clip_polygon(std::vector<xy> const& input, std::vector<xy>& output, Distance inside) {
     output.clear();
-    if (input.empty())
-        return;
+    if (input.empty()) return;
     xy previous = input.back();
     float previous_distance = inside(previous);
     for (xy point : input) {
@@ -31,8 +30,7 @@ void clip_polygon(std::vector<xy> const& input, std::vector<xy>& output, Distanc
             float t = previous_distance / (previous_distance - distance);
             output.push_back(lerp(previous, point, t));
         }
-        if (distance >= 0.0f)
-            output.push_back(point);
+        if (distance >= 0.0f) output.push_back(point);
         previous = point;
         previous_distance = distance;
     }
@@ -54,10 +52,8 @@ int ceil_int(double value) {
 uint32_t position(pixel_run const& run) { return (uint32_t{run.y} << 16) | run.x; }
 
 bool run_before(pixel_run const& a, pixel_run const& b) {
-    if (a.y != b.y)
-        return a.y < b.y;
-    if (a.x != b.x)
-        return a.x < b.x;
+    if (a.y != b.y) return a.y < b.y;
+    if (a.x != b.x) return a.x < b.x;
     return std::fabs(a.delta) < std::fabs(b.delta);
 }
 
@@ -69,16 +65,14 @@ void order_within_pixels(pixel_runs& runs) {
     auto smaller = [](pixel_run const& a, pixel_run const& b) { return std::fabs(a.delta) < std::fabs(b.delta); };
     size_t count = runs.size();
     for (size_t begin = 0, end; begin < count; begin = end) {
-        for (end = begin + 1; end < count && position(runs[end]) == position(runs[begin]); ++end) {
-        }
+        for (end = begin + 1; end < count && position(runs[end]) == position(runs[begin]); ++end) {}
         if (end - begin > 32) {
             std::stable_sort(runs.begin() + static_cast<std::ptrdiff_t>(begin),
                              runs.begin() + static_cast<std::ptrdiff_t>(end), smaller);
             continue;
         }
         for (size_t i = begin + 1; i < end; ++i)
-            for (size_t j = i; j > begin && smaller(runs[j], runs[j - 1]); --j)
-                std::swap(runs[j - 1], runs[j]);
+            for (size_t j = i; j > begin && smaller(runs[j], runs[j - 1]); --j) std::swap(runs[j - 1], runs[j]);
     }
 }
 
@@ -102,16 +96,14 @@ void sort_runs(pixel_runs& runs, pixel_runs& spare, int limit_x, int limit_y) {
     std::fill(histogram.begin(), histogram.begin() + passes * 256, 0u);
     for (pixel_run const& run : runs) {
         uint32_t k = key(run);
-        for (int digit = 0; digit < passes; ++digit, k >>= 8)
-            ++histogram[digit * 256 + (k & 255)];
+        for (int digit = 0; digit < passes; ++digit, k >>= 8) ++histogram[digit * 256 + (k & 255)];
     }
     spare.resize(count);
     pixel_run* from = runs.data();
     pixel_run* to = spare.data();
     for (int digit = 0; digit < passes; ++digit) {
         uint32_t* buckets = &histogram[digit * 256];
-        if (*std::max_element(buckets, buckets + 256) == count)
-            continue;
+        if (*std::max_element(buckets, buckets + 256) == count) continue;
         uint32_t offset = 0;
         for (int b = 0; b < 256; ++b) {
             uint32_t size = buckets[b];
@@ -119,12 +111,10 @@ void sort_runs(pixel_runs& runs, pixel_runs& spare, int limit_x, int limit_y) {
             offset += size;
         }
         int shift = 8 * digit;
-        for (size_t i = 0; i < count; ++i)
-            to[buckets[(key(from[i]) >> shift) & 255]++] = from[i];
+        for (size_t i = 0; i < count; ++i) to[buckets[(key(from[i]) >> shift) & 255]++] = from[i];
         std::swap(from, to);
     }
-    if (from != runs.data())
-        std::copy(from, from + count, runs.data());
+    if (from != runs.data()) std::copy(from, from + count, runs.data());
     order_within_pixels(runs);
 }
 
@@ -133,10 +123,8 @@ void merge_runs(pixel_runs& runs) {
     size_t kept = 0;
     for (size_t i = 0; i < runs.size();) {
         pixel_run merged = runs[i];
-        for (++i; i < runs.size() && position(runs[i]) == position(merged); ++i)
-            merged.delta += runs[i].delta;
-        if (merged.delta != 0.0f)
-            runs[kept++] = merged;
+        for (++i; i < runs.size() && position(runs[i]) == position(merged); ++i) merged.delta += runs[i].delta;
+        if (merged.delta != 0.0f) runs[kept++] = merged;
     }
     runs.resize(kept);
 }
@@ -173,8 +161,14 @@ int cell_of(float value, int limit) {
 class run_sink {
 public:
     run_sink(run_cells& cells, pixel_runs& runs)
-        : active(cells.active), top(cells.top), left(cells.left), width(static_cast<size_t>(cells.width)),
-          counts(cells.counts.data()), deltas(cells.deltas.data()), crowded(cells.crowded), runs(runs) {}
+        : active(cells.active),
+          top(cells.top),
+          left(cells.left),
+          width(static_cast<size_t>(cells.width)),
+          counts(cells.counts.data()),
+          deltas(cells.deltas.data()),
+          crowded(cells.crowded),
+          runs(runs) {}
 
     __attribute__((always_inline)) void add(pixel_run run) {
         if (!active) {
@@ -189,8 +183,7 @@ public:
             return;
         }
         if (count == run_cells::slots) {
-            for (int k = 0; k < run_cells::slots; ++k)
-                crowded.push_back({run.x, run.y, slots[k]});
+            for (int k = 0; k < run_cells::slots; ++k) crowded.push_back({run.x, run.y, slots[k]});
             ++count;
         }
         crowded.push_back(run);
@@ -210,8 +203,7 @@ private:
 
 void canvas::lines_to_runs(xy offset, int padding) {
     gather_runs(offset, padding);
-    if (cells.active)
-        cells_to_runs();
+    if (cells.active) cells_to_runs();
 }
 
 void canvas::gather_runs(xy offset, int padding) {
@@ -225,7 +217,8 @@ void canvas::gather_runs(xy offset, int padding) {
     size_t first = 0;
     for (subpath_data const& subpath : lines.subpaths) {
         xy low, high;
-        bool finite = subpath.count > 0 && subpath_bounds(lines.points.data() + first, subpath.count, offset, low, high);
+        bool finite =
+            subpath.count > 0 && subpath_bounds(lines.points.data() + first, subpath.count, offset, low, high);
         if (finite) {
             box_low = {std::min(box_low.x, low.x), std::min(box_low.y, low.y)};
             box_high = {std::max(box_high.x, high.x), std::max(box_high.y, high.y)};
@@ -241,16 +234,14 @@ void canvas::gather_runs(xy offset, int padding) {
     cells.width = std::max(0, std::min(limit_x + 1, cell_of(box_high.x, limit_x) + 3) - cells.left);
     cells.height = std::max(0, std::min(limit_y, cell_of(box_high.y, limit_y) + 2) - cells.top);
     int64_t area = int64_t{cells.width} * cells.height;
-    cells.active = area > 0 && area <= max_cells &&
-                   area <= cells_per_point * static_cast<int64_t>(lines.points.size());
+    cells.active = area > 0 && area <= max_cells && area <= cells_per_point * static_cast<int64_t>(lines.points.size());
     if (cells.active) {
         cells.counts.assign(static_cast<size_t>(area), 0);
         cells.deltas.resize(static_cast<size_t>(area) * run_cells::slots);
     }
     // Every edge, the closing one last.
     auto add_polygon_runs = [&](xy const* points, size_t count, xy shift) {
-        for (size_t i = 0; i + 1 < count; ++i)
-            add_runs(points[i] + shift, points[i + 1] + shift, limit_x, limit_y);
+        for (size_t i = 0; i + 1 < count; ++i) add_runs(points[i] + shift, points[i + 1] + shift, limit_x, limit_y);
         add_runs(points[count - 1] + shift, points[0] + shift, limit_x, limit_y);
     };
     first = 0;
@@ -258,16 +249,14 @@ void canvas::gather_runs(xy offset, int padding) {
         xy const* points = lines.points.data() + first;
         size_t count = subpath.count;
         first += count;
-        if (count == 0)
-            continue;
+        if (count == 0) continue;
         // Clipping leaves a polygon that lies wholly inside unchanged.
         xy low, high;
         if (all_inside) {
             add_polygon_runs(points, count, offset);
             continue;
         }
-        if (!subpath_bounds(points, count, offset, low, high))
-            continue;
+        if (!subpath_bounds(points, count, offset, low, high)) continue;
         if (low.x >= 0.0f && low.y >= 0.0f && high.x <= right && high.y <= bottom) {
             add_polygon_runs(points, count, offset);
             continue;
@@ -275,14 +264,12 @@ void canvas::gather_runs(xy offset, int padding) {
         std::vector<xy>& polygon = scratch.points;
         std::vector<xy>& clipped = clipped_polygon;
         polygon.clear();
-        for (size_t i = 0; i < count; ++i)
-            polygon.push_back(points[i] + offset);
+        for (size_t i = 0; i < count; ++i) polygon.push_back(points[i] + offset);
         clip_polygon(polygon, clipped, [](xy p) { return p.x; });
         clip_polygon(clipped, polygon, [](xy p) { return p.y; });
         clip_polygon(polygon, clipped, [right](xy p) { return right - p.x; });
         clip_polygon(clipped, polygon, [bottom](xy p) { return bottom - p.y; });
-        if (!polygon.empty())
-            add_polygon_runs(polygon.data(), polygon.size(), {0.0f, 0.0f});
+        if (!polygon.empty()) add_polygon_runs(polygon.data(), polygon.size(), {0.0f, 0.0f});
     }
     scratch.points.clear();
     if (cells.active) {
@@ -298,8 +285,7 @@ void canvas::gather_runs(xy offset, int padding) {
 // where they cancel); merged_delta then reads every pixel alike.
 void canvas::merge_cells() {
     pixel_runs& crowded = cells.crowded;
-    if (crowded.empty())
-        return;
+    if (crowded.empty()) return;
     auto index = [this](pixel_run const& run) {
         return static_cast<size_t>(run.y - cells.top) * static_cast<size_t>(cells.width) +
                static_cast<size_t>(run.x - cells.left);
@@ -307,8 +293,7 @@ void canvas::merge_cells() {
     std::stable_sort(crowded.begin(), crowded.end(),
                      [](pixel_run const& a, pixel_run const& b) { return position(a) < position(b); });
     order_within_pixels(crowded);
-    for (pixel_run const& run : crowded)
-        cells.counts[index(run)] = 0;
+    for (pixel_run const& run : crowded) cells.counts[index(run)] = 0;
     merge_runs(crowded);
     for (pixel_run const& run : crowded) {
         cells.counts[index(run)] = 1;
@@ -322,8 +307,7 @@ void canvas::cells_to_runs() {
     for (int y = 0; y < cells.height; ++y) {
         size_t row = static_cast<size_t>(y) * static_cast<size_t>(cells.width);
         for (int x = 0; x < cells.width; ++x) {
-            if (cells.counts[row + static_cast<size_t>(x)] == 0)
-                continue;
+            if (cells.counts[row + static_cast<size_t>(x)] == 0) continue;
             float delta = merged_delta(cells, row + static_cast<size_t>(x));
             if (delta != 0.0f)
                 runs.push_back({static_cast<uint16_t>(cells.left + x), static_cast<uint16_t>(cells.top + y), delta});
@@ -336,8 +320,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
     // rounding of clipping far-away coordinates.
     double y0 = std::clamp(static_cast<double>(from.y), 0.0, static_cast<double>(limit_y));
     double y1 = std::clamp(static_cast<double>(to.y), 0.0, static_cast<double>(limit_y));
-    if (std::fabs(y1 - y0) < 0.00002)
-        return;
+    if (std::fabs(y1 - y0) < 0.00002) return;
     float sign = y0 < y1 ? 1.0f : -1.0f;
     double x0 = std::clamp(static_cast<double>(from.x), 0.0, static_cast<double>(limit_x));
     double x1 = std::clamp(static_cast<double>(to.x), 0.0, static_cast<double>(limit_x));
@@ -351,7 +334,8 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
     run_sink sink(cells, runs);
     auto emit = [&](int x, int y, double delta) __attribute__((always_inline)) {
         if (x <= limit_x && delta != 0.0)
-            sink.add({static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y), static_cast<float>(delta) * sign});
+            sink.add(
+                {static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y), static_cast<float>(delta) * sign});
     };
     int first_row = std::max(0, floor_int(y0));
     int last_row = std::min(limit_y - 1, ceil_int(y1) - 1);
@@ -359,12 +343,10 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
         double top = std::max(y0, static_cast<double>(row));
         double bottom = std::min(y1, static_cast<double>(row) + 1.0);
         double height = bottom - top;
-        if (height <= 0.0)
-            continue;
+        if (height <= 0.0) continue;
         double left = x0 + (top - y0) * slope;
         double right = x0 + (bottom - y0) * slope;
-        if (left > right)
-            std::swap(left, right);
+        if (left > right) std::swap(left, right);
         int first_cell = floor_int(left);
         int last_cell = std::max(first_cell, ceil_int(right) - 1);
         if (first_cell == last_cell) {
@@ -408,8 +390,7 @@ void canvas::clip() {
         }
         (take_shape ? shape_sum : mask_sum) += run.delta;
         float product = std::min(1.0f, std::fabs(shape_sum)) * std::min(1.0f, std::fabs(mask_sum));
-        if (product == previous)
-            continue;
+        if (product == previous) continue;
         if (!mask.empty() && mask.back().x == run.x && mask.back().y == run.y)
             mask.back().delta += product - previous;
         else

@@ -19,8 +19,7 @@ void canvas::stroke() {
 }
 
 void canvas::fill_rectangle(float x, float y, float width, float height) {
-    if (width == 0.0f || height == 0.0f)
-        return;
+    if (width == 0.0f || height == 0.0f) return;
     lines.points.clear();
     lines.subpaths.clear();
     lines.points.push_back(apply(forward, {x, y}));
@@ -32,8 +31,7 @@ void canvas::fill_rectangle(float x, float y, float width, float height) {
 }
 
 void canvas::stroke_rectangle(float x, float y, float width, float height) {
-    if (width == 0.0f && height == 0.0f)
-        return;
+    if (width == 0.0f && height == 0.0f) return;
     lines.points.clear();
     lines.subpaths.clear();
     if (width == 0.0f || height == 0.0f) {
@@ -70,8 +68,7 @@ void canvas::clear_rectangle(float x, float y, float width, float height) {
 
 bool canvas::is_point_in_path(float x, float y) {
     path_to_lines({flattening::hit_testing});
-    if (lines.points.empty())
-        return false;
+    if (lines.points.empty()) return false;
     int winding = 0;
     size_t first = 0;
     for (subpath_data const& subpath : lines.subpaths) {
@@ -81,8 +78,7 @@ bool canvas::is_point_in_path(float x, float y) {
             xy to = lines.points[first + (i + 1) % count];
             if ((from.y < y && y <= to.y) || (to.y < y && y <= from.y)) {
                 float side = (y - from.y) * (to.x - from.x) - (x - from.x) * (to.y - from.y);
-                if (side == 0.0f)
-                    return true;
+                if (side == 0.0f) return true;
                 winding += side > 0.0f ? 1 : -1;
             } else if (from.y == y && to.y == y && x >= std::min(from.x, to.x) && x <= std::max(from.x, to.x)) {
                 return true;

@@ -27,10 +27,8 @@ public:
     static srgb_quantiser const& instance();
     // `value` is clamped to 0..1; `threshold` is the Bayer index 0..15.
     unsigned char encode(float value, int threshold) const {
-        if (!(value > 0.0f))
-            value = 0.0f;
-        if (value > 1.0f)
-            value = 1.0f;
+        if (!(value > 0.0f)) value = 0.0f;
+        if (value > 1.0f) value = 1.0f;
         int coarse = static_cast<int>(value * coarse_steps);
         int byte = start[threshold][coarse];
         // The encoding rises by less than one byte over a coarse step (its

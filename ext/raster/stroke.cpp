@@ -37,14 +37,11 @@ void canvas::stroke_lines() {
         user.clear();
         for (size_t i = first; i < first + subpath.count; ++i) {
             xy point = apply(inverse, scratch.points[i]);
-            if (user.empty() || point != user.back())
-                user.push_back(point);
+            if (user.empty() || point != user.back()) user.push_back(point);
         }
         first += subpath.count;
-        if (subpath.closed && user.size() > 2 && user.front() == user.back())
-            user.pop_back();
-        if (user.size() < 2)
-            continue;
+        if (subpath.closed && user.size() > 2 && user.front() == user.back()) user.pop_back();
+        if (user.size() < 2) continue;
         size_t begin = lines.points.size();
         auto finish_polygon = [&] {
             lines.subpaths.push_back({lines.points.size() - begin, true});
@@ -113,8 +110,7 @@ void canvas::add_join(xy vertex, xy in_direction, xy out_direction, flattening m
     }
     if (line_join == miter) {
         xy tip = vertex + (in_offset + out_offset) * (1.0f / (1.0f + cosine));
-        if (length(tip - vertex) <= miter_limit * half)
-            lines.points.push_back(apply(forward, tip));
+        if (length(tip - vertex) <= miter_limit * half) lines.points.push_back(apply(forward, tip));
     }
     lines.points.push_back(apply(forward, to));
 }

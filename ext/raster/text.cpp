@@ -25,8 +25,7 @@ uint32_t next_code_point(char const*& text) {
     auto byte = [&] { return static_cast<uint8_t>(*text); };
     uint32_t lead = byte();
     ++text;
-    if (lead < 0x80)
-        return lead;
+    if (lead < 0x80) return lead;
     int continuation;
     uint32_t code_point;
     if ((lead & 0xE0) == 0xC0) {
@@ -42,8 +41,7 @@ uint32_t next_code_point(char const*& text) {
         return replacement_character;
     }
     for (int i = 0; i < continuation; ++i) {
-        if ((byte() & 0xC0) != 0x80)
-            return replacement_character;
+        if ((byte() & 0xC0) != 0x80) return replacement_character;
         code_point = (code_point << 6) | (byte() & 63);
         ++text;
     }
@@ -60,12 +58,10 @@ uint32_t next_character(char const*& text) {
 }  // namespace
 
 float canvas::measure_text(char const* text) {
-    if (!text || face.data.empty())
-        return 0.0f;
+    if (!text || face.data.empty()) return 0.0f;
     cmap_subtable subtable = choose_cmap(face);
     uint64_t advance = 0;
-    while (*text)
-        advance += glyph_advance(face, glyph_index(face, subtable, next_character(text)));
+    while (*text) advance += glyph_advance(face, glyph_index(face, subtable, next_character(text)));
     return static_cast<float>(advance) * face.scale;
 }
 
@@ -73,14 +69,12 @@ float canvas::measure_text(char const* text) {
 // operations that keep the destination only inside the source would erase
 // the whole clip area.
 void canvas::fill_text(char const* text, float x, float y, float maximum_width) {
-    if (!add_text(text, x, y, maximum_width, fill_flattening()))
-        return;
+    if (!add_text(text, x, y, maximum_width, fill_flattening())) return;
     render_main(fill_brush);
 }
 
 void canvas::stroke_text(char const* text, float x, float y, float maximum_width) {
-    if (!add_text(text, x, y, maximum_width, stroke_flattening()))
-        return;
+    if (!add_text(text, x, y, maximum_width, stroke_flattening())) return;
     stroke_lines();
     render_main(stroke_brush);
 }
@@ -88,8 +82,7 @@ void canvas::stroke_text(char const* text, float x, float y, float maximum_width
 bool canvas::add_text(char const* text, float x, float y, float maximum_width, flattening mode) {
     lines.points.clear();
     lines.subpaths.clear();
-    if (!(maximum_width > 0.0f) || !text || face.data.empty())
-        return false;
+    if (!(maximum_width > 0.0f) || !text || face.data.empty()) return false;
     float squeeze = 1.0f;
     if (maximum_width != 1.0e30f || text_align != leftward) {
         float width = measure_text(text);
@@ -106,11 +99,20 @@ bool canvas::add_text(char const* text, float x, float y, float maximum_width, f
     // A font whose ascender equals its descender has no line box to align.
     float em = ascender != descender ? face.scale * units / (ascender - descender) : 0.0f;
     switch (text_baseline) {
-    case top: y += ascender * em; break;
-    case middle: y += (ascender + descender) * 0.5f * em; break;
-    case bottom: y += descender * em; break;
-    case hanging: y += 0.6f * face.scale * units; break;
-    case alphabetic: break;
+        case top:
+            y += ascender * em;
+            break;
+        case middle:
+            y += (ascender + descender) * 0.5f * em;
+            break;
+        case bottom:
+            y += descender * em;
+            break;
+        case hanging:
+            y += 0.6f * face.scale * units;
+            break;
+        case alphabetic:
+            break;
     }
     affine_matrix saved = forward;
     cmap_subtable subtable = choose_cmap(face);
@@ -118,8 +120,7 @@ bool canvas::add_text(char const* text, float x, float y, float maximum_width, f
     uint64_t pen = 0;
     while (*text) {
         uint32_t glyph = glyph_index(face, subtable, next_character(text));
-        forward = multiply(saved, {horizontal, 0.0f, 0.0f, -face.scale,
-                                   x + static_cast<float>(pen) * horizontal, y});
+        forward = multiply(saved, {horizontal, 0.0f, 0.0f, -face.scale, x + static_cast<float>(pen) * horizontal, y});
         int budget = outline_budget;
         add_glyph(glyph, mode, 0, budget);
         pen += glyph_advance(face, glyph);

@@ -10,8 +10,7 @@
 namespace raster {
 
 void canvas::get_image_data(unsigned char* image, int width, int height, int stride, int x, int y) {
-    if (!image || width < 1 || height < 1)
-        return;
+    if (!image || width < 1 || height < 1) return;
     srgb_quantiser const& quantiser = srgb_quantiser::instance();
     // 64-bit throughout: a canvas row times its width exceeds 32 bits, and
     // `long` has only 32 on Windows.
@@ -32,8 +31,7 @@ void canvas::get_image_data(unsigned char* image, int width, int height, int str
         // before the image.
         rgba const* pixels = bitmap + row * size_x;
         int thresholds[4];
-        for (int k = 0; k < 4; ++k)
-            thresholds[k] = bayer_index(k, row);
+        for (int k = 0; k < 4; ++k) thresholds[k] = bayer_index(k, row);
         for (int64_t i = first; i < last; ++i) {
             int64_t column = x + i;
             rgba const& pixel = pixels[column];
@@ -58,18 +56,15 @@ void canvas::get_image_data(unsigned char* image, int width, int height, int str
 }
 
 void canvas::put_image_data(unsigned char const* image, int width, int height, int stride, int x, int y) {
-    if (!image || width < 1 || height < 1)
-        return;
+    if (!image || width < 1 || height < 1) return;
     float const* linear = srgb_byte_to_linear();
     for (int j = 0; j < height; ++j) {
         int64_t row = int64_t{y} + j;
-        if (row < 0 || row >= size_y)
-            continue;
+        if (row < 0 || row >= size_y) continue;
         unsigned char const* in = image + int64_t{j} * stride;
         for (int i = 0; i < width; ++i, in += 4) {
             int64_t column = int64_t{x} + i;
-            if (column < 0 || column >= size_x)
-                continue;
+            if (column < 0 || column >= size_x) continue;
             float alpha = static_cast<float>(in[3]) / 255.0f;
             bitmap[row * size_x + column] = {linear[in[0]] * alpha, linear[in[1]] * alpha, linear[in[2]] * alpha,
                                              alpha};

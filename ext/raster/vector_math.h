@@ -28,12 +28,9 @@ inline float determinant(affine_matrix const& m) { return m.a * m.d - m.b * m.c;
 
 // The product applies `right` to points first, then `left`.
 inline affine_matrix multiply(affine_matrix const& left, affine_matrix const& right) {
-    return {left.a * right.a + left.c * right.b,
-            left.b * right.a + left.d * right.b,
-            left.a * right.c + left.c * right.d,
-            left.b * right.c + left.d * right.d,
-            left.a * right.e + left.c * right.f + left.e,
-            left.b * right.e + left.d * right.f + left.f};
+    return {left.a * right.a + left.c * right.b,          left.b * right.a + left.d * right.b,
+            left.a * right.c + left.c * right.d,          left.b * right.c + left.d * right.d,
+            left.a * right.e + left.c * right.f + left.e, left.b * right.e + left.d * right.f + left.f};
 }
 
 // A singular matrix inverts to all zeros rather than dividing by zero.

@@ -13,23 +13,23 @@
 #include <cstdint>
 
 enum mz_zip_error : std::uint32_t {
-  MZ_ZIP_NO_ERROR = 0,
-  MZ_ZIP_NOT_AN_ARCHIVE,
-  MZ_ZIP_INVALID_HEADER_OR_CORRUPTED,
-  MZ_ZIP_UNSUPPORTED_MULTIDISK,
-  MZ_ZIP_UNSUPPORTED_METHOD,
-  MZ_ZIP_UNSUPPORTED_ENCRYPTION,
-  MZ_ZIP_DECOMPRESSION_FAILED,
-  MZ_ZIP_UNEXPECTED_DECOMPRESSED_SIZE,
-  MZ_ZIP_CRC_CHECK_FAILED,
-  MZ_ZIP_ALLOC_FAILED,
-  MZ_ZIP_FILE_OPEN_FAILED,
-  MZ_ZIP_FILE_WRITE_FAILED,
-  MZ_ZIP_FILE_CLOSE_FAILED,
-  MZ_ZIP_FILE_RENAME_FAILED,
-  MZ_ZIP_INVALID_PARAMETER,
-  MZ_ZIP_INVALID_FILE_INDEX,
-  MZ_ZIP_STOPPED,
+    MZ_ZIP_NO_ERROR = 0,
+    MZ_ZIP_NOT_AN_ARCHIVE,
+    MZ_ZIP_INVALID_HEADER_OR_CORRUPTED,
+    MZ_ZIP_UNSUPPORTED_MULTIDISK,
+    MZ_ZIP_UNSUPPORTED_METHOD,
+    MZ_ZIP_UNSUPPORTED_ENCRYPTION,
+    MZ_ZIP_DECOMPRESSION_FAILED,
+    MZ_ZIP_UNEXPECTED_DECOMPRESSED_SIZE,
+    MZ_ZIP_CRC_CHECK_FAILED,
+    MZ_ZIP_ALLOC_FAILED,
+    MZ_ZIP_FILE_OPEN_FAILED,
+    MZ_ZIP_FILE_WRITE_FAILED,
+    MZ_ZIP_FILE_CLOSE_FAILED,
+    MZ_ZIP_FILE_RENAME_FAILED,
+    MZ_ZIP_INVALID_PARAMETER,
+    MZ_ZIP_INVALID_FILE_INDEX,
+    MZ_ZIP_STOPPED,
 };
 
 // Accepted by mz_zip_reader_init_mem. The reader never looks entries up by
@@ -40,15 +40,15 @@ inline constexpr std::uint32_t MZ_ZIP_FLAG_CASE_SENSITIVE = 0x100;
 struct mz_zip_reader_index;  // the parsed central directory, owned by the state
 
 struct mz_zip_archive {
-  const unsigned char* data;  // borrowed: must outlive the open reader
-  std::size_t size;
-  std::uint32_t num_files;
-  std::uint32_t flags;
-  mz_zip_error last_error;
-  // The system's code (errno, or GetLastError on Windows) behind the last
-  // failed file operation; 0 when the last failure had none.
-  std::uint32_t last_os_error;
-  mz_zip_reader_index* index;
+    const unsigned char* data;  // borrowed: must outlive the open reader
+    std::size_t size;
+    std::uint32_t num_files;
+    std::uint32_t flags;
+    mz_zip_error last_error;
+    // The system's code (errno, or GetLastError on Windows) behind the last
+    // failed file operation; 0 when the last failure had none.
+    std::uint32_t last_os_error;
+    mz_zip_reader_index* index;
 };
 
 // Reads the central directory of the archive at mem[0, size). Non-zero on

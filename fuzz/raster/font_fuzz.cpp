@@ -9,8 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static char const text[] = "ABCD Ag\t\xE2\x82\xAC\xF0\x9F\x98\x80\xC3(\xFF\x80\xE2\x82x";
     raster::canvas image(96, 40);
-    if (!image.set_font(data, static_cast<int>(size > INT_MAX ? INT_MAX : size), 14.0f))
-        return 0;
+    if (!image.set_font(data, static_cast<int>(size > INT_MAX ? INT_MAX : size), 14.0f)) return 0;
     image.measure_text(text);
     image.fill_text(text, 2.0f, 30.0f);
     image.text_align = raster::center;

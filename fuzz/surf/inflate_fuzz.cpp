@@ -8,11 +8,11 @@
 #include "surf/surf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
-  const size_t outSize = ((size_t)data[0] << 8 | data[1]) * 4;
-  std::vector<uint8_t> in(data + 2, data + size);
-  in.resize(in.size() + 2);
-  std::vector<uint8_t> out(outSize);
-  surfInflate(out.data(), (unsigned)out.size(), in.data(), (unsigned)(size - 2));
-  return 0;
+    if (size < 2) return 0;
+    const size_t outSize = ((size_t)data[0] << 8 | data[1]) * 4;
+    std::vector<uint8_t> in(data + 2, data + size);
+    in.resize(in.size() + 2);
+    std::vector<uint8_t> out(outSize);
+    surfInflate(out.data(), (unsigned)out.size(), in.data(), (unsigned)(size - 2));
+    return 0;
 }

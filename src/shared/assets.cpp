@@ -6,9 +6,7 @@
 
 namespace assets {
 
-std::span<const unsigned char> raw(const AssetRef& ref) {
-    return {ref.assetData, ref.assetSize};
-}
+std::span<const unsigned char> raw(const AssetRef& ref) { return {ref.assetData, ref.assetSize}; }
 
 std::string string(const AssetRef& ref) {
     const auto bytes = raw(ref);

@@ -28,14 +28,15 @@ struct AssetRef {
     X(icon_expanded)                 \
     X(installer_zip)
 
-#define INSTALLER_DECLARE_ASSET_SYMBOLS(name)             \
-    extern "C" const unsigned char r_##name##Data[];      \
-    extern "C" const unsigned char r_##name##End[];       \
+#define INSTALLER_DECLARE_ASSET_SYMBOLS(name)        \
+    extern "C" const unsigned char r_##name##Data[]; \
+    extern "C" const unsigned char r_##name##End[];  \
     extern "C" const std::uint32_t r_##name##Size;
 INSTALLER_EMBEDDED_ASSETS(INSTALLER_DECLARE_ASSET_SYMBOLS)
 
 // EMBEDDED_ASSET(icon_close) is the AssetRef of the asset named icon_close.
-#define EMBEDDED_ASSET(name) AssetRef{r_##name##Data, r_##name##Size, #name}
+#define EMBEDDED_ASSET(name) \
+    AssetRef { r_##name##Data, r_##name##Size, #name }
 
 namespace assets {
 

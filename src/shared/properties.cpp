@@ -8,9 +8,7 @@
 namespace {
 
 // White space as the C locale classifies it (and as a regex \s matches it).
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 std::string_view skipSpace(std::string_view s) {
     std::size_t i = 0;
@@ -18,9 +16,7 @@ std::string_view skipSpace(std::string_view s) {
     return s.substr(i);
 }
 
-bool endsWithBackslash(std::string_view s) {
-    return !s.empty() && s.back() == '\\';
-}
+bool endsWithBackslash(std::string_view s) { return !s.empty() && s.back() == '\\'; }
 
 // One line of the text: `body` is its characters, `whole` adds its line break.
 struct Line {

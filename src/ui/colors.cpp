@@ -3,15 +3,11 @@
 #include <set>
 #include <tuple>
 
-bool operator==(const SPixel& a, const SPixel& b) {
-    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
-}
+bool operator==(const SPixel& a, const SPixel& b) { return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a; }
 
 bool operator!=(const SPixel& a, const SPixel& b) { return !(a == b); }
 
-bool operator<(const SPixel& a, const SPixel& b) {
-    return std::tie(a.r, a.g, a.b, a.a) < std::tie(b.r, b.g, b.b, b.a);
-}
+bool operator<(const SPixel& a, const SPixel& b) { return std::tie(a.r, a.g, a.b, a.a) < std::tie(b.r, b.g, b.b, b.a); }
 
 std::vector<Color> extractColorsFromPalette(const Surf& bitmap) {
     std::vector<Color> colors;

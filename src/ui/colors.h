@@ -10,8 +10,7 @@
 class Color {
 public:
     constexpr Color() : _color{0, 0, 0, 0} {}
-    constexpr Color(unsigned char r, unsigned char g, unsigned char b, unsigned char a)
-        : _color{r, g, b, a} {}
+    constexpr Color(unsigned char r, unsigned char g, unsigned char b, unsigned char a) : _color{r, g, b, a} {}
     constexpr Color(unsigned char r, unsigned char g, unsigned char b) : _color{r, g, b, 255} {}
     constexpr Color(SPixel pixel) : _color(pixel) {}
     constexpr Color(gui_Color c) : _color{c.r, c.g, c.b, c.a} {}

@@ -30,7 +30,9 @@ struct Rect {
     constexpr Rect() = default;
     constexpr Rect(float x_, float y_, float w_, float h_) : x(x_), y(y_), w(w_), h(h_) {}
     constexpr Rect(gui_Rect r)
-        : x(static_cast<float>(r.x)), y(static_cast<float>(r.y)), w(static_cast<float>(r.w)),
+        : x(static_cast<float>(r.x)),
+          y(static_cast<float>(r.y)),
+          w(static_cast<float>(r.w)),
           h(static_cast<float>(r.h)) {}
 
     constexpr Rect operator*(float s) const { return Rect(x * s, y * s, w * s, h * s); }

@@ -14,8 +14,8 @@ struct Tap {
 
 Tap tap(int destination, int destinationSize, int sourceSize) {
     const float ratio = static_cast<float>(sourceSize) / static_cast<float>(destinationSize);
-    const float centre = std::clamp((static_cast<float>(destination) + 0.5f) * ratio - 0.5f, 0.0f,
-                                    static_cast<float>(sourceSize - 1));
+    const float centre =
+        std::clamp((static_cast<float>(destination) + 0.5f) * ratio - 0.5f, 0.0f, static_cast<float>(sourceSize - 1));
     const int first = static_cast<int>(centre);
     return Tap{first, std::min(first + 1, sourceSize - 1), centre - static_cast<float>(first)};
 }

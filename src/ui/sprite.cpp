@@ -9,6 +9,5 @@ void IndexedSprite::draw(Bitmap& target, int index, int x, int y) const {
     const bool alongRow = direction == Row;
     const int sx = (alongRow ? frame : line) * sheet.celWidth;
     const int sy = (alongRow ? line : frame) * sheet.celHeight;
-    surfBlitAlpha(target.surfHandle(), sheet.image.get(), dx, dy, sx, sy, sheet.celWidth, sheet.celHeight,
-                  1.0f);
+    surfBlitAlpha(target.surfHandle(), sheet.image.get(), dx, dy, sx, sy, sheet.celWidth, sheet.celHeight, 1.0f);
 }

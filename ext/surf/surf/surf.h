@@ -6,29 +6,27 @@
 
 // One pixel, straight (not premultiplied) alpha; 255 is opaque.
 struct SPixel {
-  unsigned char r, g, b, a;
+    unsigned char r, g, b, a;
 };
 
 inline constexpr SPixel surfRGBA(unsigned char r, unsigned char g, unsigned char b, unsigned char a) {
-  return SPixel{r, g, b, a};
+    return SPixel{r, g, b, a};
 }
-inline constexpr SPixel surfRGB(unsigned char r, unsigned char g, unsigned char b) {
-  return SPixel{r, g, b, 255};
-}
+inline constexpr SPixel surfRGB(unsigned char r, unsigned char g, unsigned char b) { return SPixel{r, g, b, 255}; }
 
 // How blending operations treat the destination's alpha.
 enum SurfBlitMode {
-  SURF_KEEP_ALPHA = 0,   // destination alpha stays as it is
-  SURF_BLEND_ALPHA = 1,  // destination alpha is blended like a colour channel
+    SURF_KEEP_ALPHA = 0,   // destination alpha stays as it is
+    SURF_BLEND_ALPHA = 1,  // destination alpha is blended like a colour channel
 };
 
 struct Surf {
-  int w, h;          // size in pixels
-  int cx, cy;        // clip rectangle origin
-  int cw, ch;        // clip rectangle size; negative means the full width / height
-  SPixel* pix;       // w * h pixels, row-major, top row first, stride w
-  void* handle;      // native window of a window bitmap, else null
-  int blitMode;      // a SurfBlitMode
+    int w, h;      // size in pixels
+    int cx, cy;    // clip rectangle origin
+    int cw, ch;    // clip rectangle size; negative means the full width / height
+    SPixel* pix;   // w * h pixels, row-major, top row first, stride w
+    void* handle;  // native window of a window bitmap, else null
+    int blitMode;  // a SurfBlitMode
 };
 
 // ---- Bitmaps and drawing -------------------------------------------------
@@ -99,20 +97,20 @@ int surfSaveImage(const char* fileName, const Surf* bmp);
 
 // Code pages the glyph loader understands.
 enum {
-  SCP_ASCII = 0,
-  SCP_1252 = 1252,
-  SCP_UTF32 = 12001,
+    SCP_ASCII = 0,
+    SCP_1252 = 1252,
+    SCP_UTF32 = 12001,
 };
 
 struct SurfGlyph {
-  int code;        // Unicode code point
-  int x, y, w, h;  // the glyph's cell in the sheet
+    int code;        // Unicode code point
+    int x, y, w, h;  // the glyph's cell in the sheet
 };
 
 struct SurfFont {
-  Surf* bitmap;       // the glyph sheet, owned
-  int numGlyphs;
-  SurfGlyph* glyphs;  // sorted by code, owned
+    Surf* bitmap;  // the glyph sheet, owned
+    int numGlyphs;
+    SurfGlyph* glyphs;  // sorted by code, owned
 };
 
 // The built-in font; its sheet is decoded on the first text operation on it.

@@ -39,11 +39,11 @@
 
 // OpenGL 1.1 itself is loaded by name as well, so that the program does not
 // depend on the library being there when it starts.
-#define SURF_GL_11_ENTRY_POINTS(X)                                                                            \
-    X(glGetError)                                                                                             \
-    X(glGenTextures) X(glDeleteTextures) X(glBindTexture) X(glTexParameteri) X(glPixelStorei) X(glTexImage2D) \
-        X(glTexSubImage2D) X(glDrawArrays) X(glViewport) X(glClearColor) X(glClear) X(glEnable) X(glDisable)  \
-            X(glBlendFunc)
+#define SURF_GL_11_ENTRY_POINTS(X)                                                                              \
+    X(glGetError)                                                                                               \
+    X(glGenTextures)                                                                                            \
+    X(glDeleteTextures) X(glBindTexture) X(glTexParameteri) X(glPixelStorei) X(glTexImage2D) X(glTexSubImage2D) \
+        X(glDrawArrays) X(glViewport) X(glClearColor) X(glClear) X(glEnable) X(glDisable) X(glBlendFunc)
 
 struct SurfGLApi {
 #define SURF_GL_FIELD(type, name) type name;

@@ -14,40 +14,40 @@ const double settleSeconds = 0.5;
 Surf* unsettled[8];
 
 void forget(Surf* bmp) {
-  for (Surf*& slot : unsettled)
-    if (slot == bmp) slot = nullptr;
+    for (Surf*& slot : unsettled)
+        if (slot == bmp) slot = nullptr;
 }
 
 void storeNow(Surf* bmp) {
-  surfInternal(bmp)->placementPending = 0;
-  forget(bmp);
-  surfWinOnMove(bmp);
+    surfInternal(bmp)->placementPending = 0;
+    forget(bmp);
+    surfWinOnMove(bmp);
 }
 
 void storeAllAtExit() {
-  for (Surf* bmp : unsettled)
-    if (bmp) storeNow(bmp);
+    for (Surf* bmp : unsettled)
+        if (bmp) storeNow(bmp);
 }
 
 }  // namespace
 
 void surfWinOnMoving(Surf* bmp) {
-  SurfInternal* win = surfInternal(bmp);
-  win->placementMoved = surfWinNow();
-  if (win->placementPending) return;
-  win->placementPending = 1;
-  static bool hooked = false;
-  if (!hooked) hooked = atexit(storeAllAtExit) == 0;
-  for (Surf*& slot : unsettled)
-    if (!slot) {
-      slot = bmp;
-      return;
-    }
-  // No slot left: store at once rather than risk losing the placement.
-  storeNow(bmp);
+    SurfInternal* win = surfInternal(bmp);
+    win->placementMoved = surfWinNow();
+    if (win->placementPending) return;
+    win->placementPending = 1;
+    static bool hooked = false;
+    if (!hooked) hooked = atexit(storeAllAtExit) == 0;
+    for (Surf*& slot : unsettled)
+        if (!slot) {
+            slot = bmp;
+            return;
+        }
+    // No slot left: store at once rather than risk losing the placement.
+    storeNow(bmp);
 }
 
 void surfWinStoreSettledPlacement(Surf* bmp, int finalStore) {
-  SurfInternal* win = surfInternal(bmp);
-  if (win->placementPending && (finalStore || surfWinNow() - win->placementMoved >= settleSeconds)) storeNow(bmp);
+    SurfInternal* win = surfInternal(bmp);
+    if (win->placementPending && (finalStore || surfWinNow() - win->placementMoved >= settleSeconds)) storeNow(bmp);
 }

@@ -5,22 +5,22 @@
 #include "surf/window_win32.h"
 
 void surfPlatformPresentPlain(Surf* bmp, int w, int h) {
-  SurfNative& n = *surfInternal(bmp)->native;
-  if (w < 1 || h < 1) return;
-  n.plainFrame.resize((size_t)w * h);
-  surfPlainCompose(bmp, w, h, n.plainFrame.data());
-  // 32-bit pixels read as B, G, R, unused: the composed 0x00RRGGBB words; rows top first.
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC dc = GetDC(n.hwnd);
-  if (!dc) return;
-  SetDIBitsToDevice(dc, 0, 0, (DWORD)w, (DWORD)h, 0, 0, 0, (UINT)h, n.plainFrame.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(n.hwnd, dc);
+    SurfNative& n = *surfInternal(bmp)->native;
+    if (w < 1 || h < 1) return;
+    n.plainFrame.resize((size_t)w * h);
+    surfPlainCompose(bmp, w, h, n.plainFrame.data());
+    // 32-bit pixels read as B, G, R, unused: the composed 0x00RRGGBB words; rows top first.
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC dc = GetDC(n.hwnd);
+    if (!dc) return;
+    SetDIBitsToDevice(dc, 0, 0, (DWORD)w, (DWORD)h, 0, 0, 0, (UINT)h, n.plainFrame.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(n.hwnd, dc);
 }
 
 const char* surfPlatformPlainName(Surf*) { return "GDI"; }

@@ -41,8 +41,7 @@ public:
     // running is cancelled and rolls back. Destroying the view then waits for
     // it to end.
     void windowClosed() { _installer.cancel(); }
-    void switchScreen(Screen screen)
-    {
+    void switchScreen(Screen screen) {
         _currentScreen = screen;
         _keyboard.reset();
     }
@@ -67,8 +66,7 @@ private:
     class PropertyTexts {
     public:
         const std::string& get(std::string_view key);
-        void setCaching(bool enabled)
-        {
+        void setCaching(bool enabled) {
             _caching = enabled;
             _converted.clear();
         }

@@ -27,9 +27,7 @@ void update(std::atomic<std::uint64_t>& state, auto change) {
 
 Progress::Progress(int steps) : _steps(steps), _state(pack(0, 0)) {}
 
-std::string_view Progress::message() const {
-    return texts[_state.load() >> 32];
-}
+std::string_view Progress::message() const { return texts[_state.load() >> 32]; }
 
 float Progress::progress() const {
     const auto step = static_cast<std::int32_t>(_state.load() & kStepMask);
@@ -51,13 +49,9 @@ void Progress::setStep(int step) {
     update(_state, [step](std::uint64_t old) { return pack(old >> 32, step); });
 }
 
-std::span<const unsigned char> embeddedPayload() {
-    return assets::raw(EMBEDDED_ASSET(installer_zip));
-}
+std::span<const unsigned char> embeddedPayload() { return assets::raw(EMBEDDED_ASSET(installer_zip)); }
 
-InstallSource InstallSource::product() {
-    return {os::getVST3InstallPath, embeddedPayload()};
-}
+InstallSource InstallSource::product() { return {os::getVST3InstallPath, embeddedPayload()}; }
 
 Installer::Installer(std::string_view plugID) : Installer(plugID, InstallSource::product()) {}
 
@@ -68,25 +62,15 @@ void Installer::start() {
     _success = std::async(std::launch::async, [this] { return run(); });
 }
 
-bool Installer::done() const {
-    return _success.wait_for(std::chrono::milliseconds(1)) == std::future_status::ready;
-}
+bool Installer::done() const { return _success.wait_for(std::chrono::milliseconds(1)) == std::future_status::ready; }
 
-bool Installer::succeeded() {
-    return _success.get();
-}
+bool Installer::succeeded() { return _success.get(); }
 
-void Installer::cancel() {
-    _cancelled.store(true);
-}
+void Installer::cancel() { _cancelled.store(true); }
 
-bool Installer::cancelled() const {
-    return _endedByCancel;
-}
+bool Installer::cancelled() const { return _endedByCancel; }
 
-std::string Installer::cause() const {
-    return _cause;
-}
+std::string Installer::cause() const { return _cause; }
 
 bool Installer::run() {
     _progress.setMessage("Creating settings folder");
@@ -120,13 +104,12 @@ bool Installer::run() {
             return fail("Failed to unpack plugin", "Failed to extract file: ", report.cause);
         return true;
     } catch (const std::filesystem::filesystem_error& e) {
-        return fail("Installation failed!", "Installation error: ",
-                    e.path1().string() + ": " + describeSystemError(e.code()));
+        return fail("Installation failed!",
+                    "Installation error: ", e.path1().string() + ": " + describeSystemError(e.code()));
     } catch (const std::exception& e) {
         std::printf("Installation error: %s\n", e.what());
         std::fflush(stdout);
-    } catch (...) {
-    }
+    } catch (...) {}
     _progress.setMessage("Installation failed!");
     return false;
 }

@@ -42,7 +42,6 @@ public:
     void setStep(int step);
 
 private:
-
     int _steps;
     std::atomic<std::uint64_t> _state;
 };

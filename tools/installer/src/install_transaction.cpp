@@ -97,8 +97,8 @@ class OurFiles {
 public:
     OurFiles(const fs::path& folder, std::string_view plugID) : _folder(folder), _prefix(".") {
         for (char c : plugID) {
-            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                               c == '.' || c == '-' || c == '_';
+            const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+                               c == '-' || c == '_';
             _prefix += plain ? c : '_';
         }
         if (plugID.empty()) _prefix += "plugin";
@@ -170,8 +170,10 @@ std::string formatRecord(const Record& r) {
     switch (r.kind) {
         case Record::replaced:
             return "F " + std::to_string(r.entry) + (r.hadPrevious ? " 1 " : " 0 ") + r.path;
-        case Record::committed: return "C";
-        default: return std::string(1, r.kind) + ' ' + r.path;
+        case Record::committed:
+            return "C";
+        default:
+            return std::string(1, r.kind) + ' ' + r.path;
     }
 }
 
@@ -231,8 +233,7 @@ void removeMadeAbove(const std::vector<Record>& records) {
 // Undoes the journal's records, last first. Returns one line for each file
 // that could not be put back; when there is any, nothing else is deleted and
 // the journal stays for the next run.
-std::vector<std::string> rollBack(const OurFiles& ours, const std::vector<Record>& records,
-                                  const InstallSeams& seams) {
+std::vector<std::string> rollBack(const OurFiles& ours, const std::vector<Record>& records, const InstallSeams& seams) {
     std::vector<std::string> notRestored;
     for (auto r = records.rbegin(); r != records.rend(); ++r) {
         const fs::path path = ours.folder() / entryPath(r->path);
@@ -245,8 +246,8 @@ std::vector<std::string> rollBack(const OurFiles& ours, const std::vector<Record
         } else if (r->kind == Record::replaced) {
             if (!present(path)) continue;
             if (std::error_code ec = change(seams, [&] { return removePath(path); }))
-                notRestored.push_back(printable(r->path) + ": new file left in place (" +
-                                      describeSystemError(ec) + ")");
+                notRestored.push_back(printable(r->path) + ": new file left in place (" + describeSystemError(ec) +
+                                      ")");
         } else if (r->kind == Record::madeFolder && notRestored.empty()) {
             change(seams, [&] { return removePath(path); });  // fails harmlessly if not empty
         }
@@ -317,7 +318,8 @@ public:
         const fs::path dest = _ours.folder() / entryPath(name);
         std::error_code ec;
         if (!fs::is_directory(dest.parent_path(), ec))
-            throw StepFailure{printable(name), describeSystemError(std::make_error_code(std::errc::no_such_file_or_directory))};
+            throw StepFailure{printable(name),
+                              describeSystemError(std::make_error_code(std::errc::no_such_file_or_directory))};
         const fs::path staged = _ours.staged(index);
         mustChange(_seams, printable(name), [&] { return removePath(staged); });
         if (std::error_code injected = _seams.beforeChange ? _seams.beforeChange() : std::error_code())
@@ -386,11 +388,19 @@ std::string describeSystemError(std::error_code error) {
 #ifdef _WIN32
     if (error.category() == std::system_category()) {
         switch (error.value()) {
-            case 5: return "access denied";                 // ERROR_ACCESS_DENIED
-            case 32: case 33: return "in use by another program";  // sharing or lock violation
-            case 39: case 112: return "disk full";          // ERROR_HANDLE_DISK_FULL, ERROR_DISK_FULL
-            case 2: case 3: return "not found";             // file or path not found
-            default: return "system error " + std::to_string(error.value());
+            case 5:
+                return "access denied";  // ERROR_ACCESS_DENIED
+            case 32:
+            case 33:
+                return "in use by another program";  // sharing or lock violation
+            case 39:
+            case 112:
+                return "disk full";  // ERROR_HANDLE_DISK_FULL, ERROR_DISK_FULL
+            case 2:
+            case 3:
+                return "not found";  // file or path not found
+            default:
+                return "system error " + std::to_string(error.value());
         }
     }
 #endif
@@ -437,7 +447,8 @@ InstallReport recoverInterruptedInstall(const fs::path& target, std::string_view
     }
     const auto records = readJournal(ours.journal());
     if (!records)
-        return {InstallReport::failed, printable(nativeUtf8(ours.journal())) + ": not a journal this installer can read"};
+        return {InstallReport::failed,
+                printable(nativeUtf8(ours.journal())) + ": not a journal this installer can read"};
     if (std::any_of(records->begin(), records->end(), [](const Record& r) { return r.kind == Record::committed; })) {
         sweep(ours, seams);
         return {InstallReport::installed, {}};

@@ -17,8 +17,8 @@ public:
     // What a button is to the keys besides Tab, Return and Space.
     enum Role : int {
         plain = 0,
-        forward = 1, // Return presses it while no button has the focus
-        leave = 2,   // Escape presses it
+        forward = 1,  // Return presses it while no button has the focus
+        leave = 2,    // Escape presses it
     };
 
     static constexpr int none = -1;
@@ -33,16 +33,13 @@ public:
 
     // The button as a cell's content: pressed by a click or by the keys.
     template <typename B>
-    ChildUI button(const B& button, int roles = plain)
-    {
+    ChildUI button(const B& button, int roles = plain) {
         return [this, button, roles](UIToolkit& t) {
             const int index = _described++;
             const gui_Rect cell = t.peekNextLayout();
             const bool clicked = t.button(button.text());
-            if (index == _focused)
-                drawMark(t, cell);
-            if (clicked || pressedByKeys(index, roles))
-                button.press();
+            if (index == _focused) drawMark(t, cell);
+            if (clicked || pressedByKeys(index, roles)) button.press();
         };
     }
 
@@ -54,7 +51,7 @@ private:
 
     int _focused = none;
     int _described = 0;
-    int _pressed = 0; // keys that went down this frame
+    int _pressed = 0;  // keys that went down this frame
     bool _shift = false;
 };
 

@@ -6,8 +6,7 @@
 #include "program.h"
 #include "ui/colors.h"
 
-UIStyle::Palette systemPalette()
-{
+UIStyle::Palette systemPalette() {
     UIStyle::Palette p;
     p.text = Color::DARK;
     p.border = Color::DARK;
@@ -26,32 +25,25 @@ UIStyle::Palette systemPalette()
     return p;
 }
 
-std::string displayText(std::string_view value)
-{
+std::string displayText(std::string_view value) {
     static const std::regex escapedLineBreak("\\\\n");
     return std::regex_replace(std::string(value), escapedLineBreak, "\n");
 }
 
-std::string getPropertyText(std::string_view key)
-{
-    return displayText(props.getString(std::string(key), ""));
-}
+std::string getPropertyText(std::string_view key) { return displayText(props.getString(std::string(key), "")); }
 
 namespace {
 
 // How many leading characters of `word` fit into `width`; at least one.
-std::size_t fittingPrefix(std::string_view word, int width, Font& font)
-{
+std::size_t fittingPrefix(std::string_view word, int width, Font& font) {
     std::size_t fit = 1;
-    while (fit < word.size() && font.textWidth(word.substr(0, fit + 1)) <= width)
-        ++fit;
+    while (fit < word.size() && font.textWidth(word.substr(0, fit + 1)) <= width) ++fit;
     return fit;
 }
 
-} // namespace
+}  // namespace
 
-std::string breakWideWords(std::string_view text, int width, Font& font)
-{
+std::string breakWideWords(std::string_view text, int width, Font& font) {
     std::string broken;
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -65,8 +57,7 @@ std::string breakWideWords(std::string_view text, int width, Font& font)
             word.remove_prefix(cut);
         }
         broken.append(word);
-        if (end < text.size())
-            broken.push_back(text[end]);
+        if (end < text.size()) broken.push_back(text[end]);
         start = end + 1;
     }
     return broken;

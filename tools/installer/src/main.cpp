@@ -14,10 +14,9 @@ namespace {
 constexpr int windowWidth = 500;
 constexpr int windowHeight = 350;
 
-} // namespace
+}  // namespace
 
-int main(int, char**)
-{
+int main(int, char**) {
     const UIIconSet icons(EMBEDDED_ASSET(icon_close), EMBEDDED_ASSET(icon_check), EMBEDDED_ASSET(icon_collapsed),
                           EMBEDDED_ASSET(icon_expanded));
     const std::string title = props.getString("title", "");
@@ -30,8 +29,7 @@ int main(int, char**)
     AppView view(heading);
     {
         AppWindow window(windowWidth, windowHeight, title, SURF_RESIZE, icons, view);
-        while (!window.closed())
-            window.render();
+        while (!window.closed()) window.render();
     }
     view.windowClosed();
     return 0;
