@@ -47,6 +47,19 @@ struct bezier_path {
     std::vector<subpath_data> subpaths;
 };
 
+// How curves become polylines. Fills keep only the ends of pieces within
+// 1/8 pixel of the curve and may leave pieces wholly beyond one side of the
+// view (the box from `view_low` to `view_high`) as chords; hit tests see the
+// whole plane. Strokes keep the control points too, and split a piece
+// further while its end tangents' cosine is below `angular`.
+struct flattening {
+    enum purposes { filling, hit_testing, stroking };
+    purposes purpose = filling;
+    float angular = -1.0f;
+    xy view_low{-1.0e30f, -1.0e30f};
+    xy view_high{1.0e30f, 1.0e30f};
+};
+
 struct line_path {
     std::vector<xy> points;
     std::vector<subpath_data> subpaths;
@@ -256,21 +269,20 @@ private:
     void move_to_device(xy point);
 
     // Flattening, dashing, stroking, scan conversion.
-    float stroke_tolerance() const;
-    void path_to_lines(bool stroking, bool whole_plane = false);
-    void add_bezier(xy p0, xy c1, xy c2, xy p1, float angular);
-    void add_tessellation(xy p0, xy c1, xy c2, xy p1, float angular, int limit);
-    bool beyond_view(xy p0, xy c1, xy c2, xy p1) const;
+    flattening fill_flattening() const;
+    flattening stroke_flattening() const;
+    void path_to_lines(flattening const& mode);
+    void add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode);
+    void add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode, int limit);
     void dash_lines();
     void stroke_lines();
-    void add_half_stroke(std::vector<xy> const& points, bool closed, float angular);
-    void add_join(xy vertex, xy in_direction, xy out_direction, float angular);
-    void add_cap(xy end, xy direction, float angular);
+    void add_half_stroke(std::vector<xy> const& points, bool closed, flattening mode);
+    void add_join(xy vertex, xy in_direction, xy out_direction, flattening mode);
+    void add_cap(xy end, xy direction, flattening mode);
     void lines_to_runs(xy offset, int padding);
     // Like lines_to_runs, but may leave the merged runs in `cells` instead.
     void gather_runs(xy offset, int padding);
     void add_runs(xy from, xy to, int limit_x, int limit_y);
-    void add_run(pixel_run run);
     void merge_cells();
     void cells_to_runs();
 
@@ -289,10 +301,10 @@ private:
 
     // Text.
     // False when the call has nothing to draw: no font, no text or no room.
-    bool add_text(char const* text, float x, float y, float maximum_width, float angular);
+    bool add_text(char const* text, float x, float y, float maximum_width, flattening mode);
     bool spend_outline_budget(int& budget, uint64_t steps);
-    void add_glyph(uint32_t glyph, float angular, int depth, int& budget);
-    bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget);
+    void add_glyph(uint32_t glyph, flattening mode, int depth, int& budget);
+    bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flattening mode, int& budget);
 };
 
 }  // namespace raster

@@ -52,6 +52,7 @@ bool near_chord(xy point, xy start, xy chord) {
     return dot(off, off) <= tolerance_squared;
 }
 
+// Whether the end tangents' cosine reaches `angular`; at -1 any turn does.
 bool turns_little(xy p0, xy c1, xy c2, xy p1, float angular) {
     if (angular <= -1.0f) return true;
     xy inner = c2 - c1;
@@ -62,17 +63,34 @@ bool turns_little(xy p0, xy c1, xy c2, xy p1, float angular) {
     return dot(in_tangent, out_tangent) >= angular * lengths;
 }
 
-}  // namespace
-
-float canvas::stroke_tolerance() const {
-    float k = 0.125f / std::max(0.125f, line_width * 0.5f);
-    return 2.0f * k * k - 4.0f * k + 1.0f;
+// Whether all four points lie beyond one side of the view.
+bool beyond_view(flattening const& mode, xy p0, xy c1, xy c2, xy p1) {
+    xy low = mode.view_low, high = mode.view_high;
+    return (p0.x < low.x && c1.x < low.x && c2.x < low.x && p1.x < low.x) ||
+           (p0.y < low.y && c1.y < low.y && c2.y < low.y && p1.y < low.y) ||
+           (p0.x > high.x && c1.x > high.x && c2.x > high.x && p1.x > high.x) ||
+           (p0.y > high.y && c1.y > high.y && c2.y > high.y && p1.y > high.y);
 }
 
-void canvas::path_to_lines(bool stroking, bool whole_plane) {
-    // Below -1 the angular test passes as for filling, but nothing is left
-    // coarse beyond the view.
-    float angular = stroking ? stroke_tolerance() : whole_plane ? -2.0f : -1.0f;
+}  // namespace
+
+flattening canvas::fill_flattening() const {
+    // Shadows are rendered from the same polyline shifted and padded, so the
+    // view reaches as far as they can.
+    float margin = std::fabs(shadow_offset_x) + std::fabs(shadow_offset_y) + 2.0f * shadow_blur + 8.0f;
+    flattening mode;
+    mode.view_low = {-margin, -margin};
+    mode.view_high = {static_cast<float>(size_x) + margin, static_cast<float>(size_y) + margin};
+    return mode;
+}
+
+// Thin pens (at most a quarter unit wide) may turn freely within a piece.
+flattening canvas::stroke_flattening() const {
+    float k = 0.125f / std::max(0.125f, line_width * 0.5f);
+    return {flattening::stroking, 2.0f * k * k - 4.0f * k + 1.0f};
+}
+
+void canvas::path_to_lines(flattening const& mode) {
     lines.points.clear();
     lines.subpaths.clear();
     size_t first = 0;
@@ -80,13 +98,13 @@ void canvas::path_to_lines(bool stroking, bool whole_plane) {
         size_t before = lines.points.size();
         lines.points.push_back(path.points[first]);
         for (size_t i = first + 1; i + 2 < first + subpath.count; i += 3)
-            add_bezier(path.points[i - 1], path.points[i], path.points[i + 1], path.points[i + 2], angular);
+            add_bezier(path.points[i - 1], path.points[i], path.points[i + 1], path.points[i + 2], mode);
         lines.subpaths.push_back({lines.points.size() - before, subpath.closed});
         first += subpath.count;
     }
 }
 
-void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, float angular) {
+void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode) {
     if ((c1 == p0 && c2 == p1) || !is_finite(p0) || !is_finite(c1) || !is_finite(c2) || !is_finite(p1)) {
         lines.points.push_back(p1);
         return;
@@ -111,42 +129,31 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, float angular) {
         for (int j = i; j > 0 && splits[j - 1] > splits[j]; --j) std::swap(splits[j - 1], splits[j]);
     // Blossoming over the whole of [0, 1] gives back the very same points.
     if (count == 2) {
-        add_tessellation(p0, c1, c2, p1, angular, subdivision_limit);
+        add_tessellation(p0, c1, c2, p1, mode, subdivision_limit);
         return;
     }
     cubic whole{p0, c1, c2, p1};
     for (int i = 0; i + 1 < count; ++i) {
         if (splits[i] == splits[i + 1]) continue;
         cubic part = whole.piece(splits[i], splits[i + 1]);
-        add_tessellation(part.p0, part.c1, part.c2, part.p1, angular, subdivision_limit);
+        add_tessellation(part.p0, part.c1, part.c2, part.p1, mode, subdivision_limit);
     }
 }
 
-bool canvas::beyond_view(xy p0, xy c1, xy c2, xy p1) const {
-    // Shadows are rendered from the same polyline shifted and padded, so the
-    // view reaches as far as they can.
-    float margin = std::fabs(shadow_offset_x) + std::fabs(shadow_offset_y) + 2.0f * shadow_blur + 8.0f;
-    float left = -margin, top = -margin;
-    float right = static_cast<float>(size_x) + margin, bottom = static_cast<float>(size_y) + margin;
-    return (p0.x < left && c1.x < left && c2.x < left && p1.x < left) ||
-           (p0.y < top && c1.y < top && c2.y < top && p1.y < top) ||
-           (p0.x > right && c1.x > right && c2.x > right && p1.x > right) ||
-           (p0.y > bottom && c1.y > bottom && c2.y > bottom && p1.y > bottom);
-}
-
-void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, float angular, int limit) {
+void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode, int limit) {
     // Pieces are monotone, so for filling a chord covers exactly the same
     // visible pixels as a piece lying wholly beyond one side of the view:
     // nothing, or the same rows crossed left of it. Far-off geometry then
-    // costs nothing to flatten.
-    if (angular == -1.0f && beyond_view(p0, c1, c2, p1)) {
+    // costs nothing to flatten. A stroke's pen reaches back into the view.
+    bool stroking = mode.purpose == flattening::stroking;
+    if (mode.purpose == flattening::filling && beyond_view(mode, p0, c1, c2, p1)) {
         lines.points.push_back(p1);
         return;
     }
     xy chord = p1 - p0;
     bool flat = near_chord(c1, p0, chord) && near_chord(c2, p0, chord);
-    if ((flat && turns_little(p0, c1, c2, p1, angular)) || limit <= 0) {
-        if (angular > -1.0f) {
+    if ((flat && (!stroking || turns_little(p0, c1, c2, p1, mode.angular))) || limit <= 0) {
+        if (stroking) {
             if (c1 != p0) lines.points.push_back(c1);
             if (c2 != p1) lines.points.push_back(c2);
         }
@@ -156,8 +163,8 @@ void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, float angular, int lim
     xy p0c1 = lerp(p0, c1, 0.5f), c1c2 = lerp(c1, c2, 0.5f), c2p1 = lerp(c2, p1, 0.5f);
     xy left = lerp(p0c1, c1c2, 0.5f), right = lerp(c1c2, c2p1, 0.5f);
     xy middle = lerp(left, right, 0.5f);
-    add_tessellation(p0, p0c1, left, middle, angular, limit - 1);
-    add_tessellation(middle, right, c2p1, p1, angular, limit - 1);
+    add_tessellation(p0, p0c1, left, middle, mode, limit - 1);
+    add_tessellation(middle, right, c2p1, p1, mode, limit - 1);
 }
 
 }  // namespace raster

@@ -78,7 +78,7 @@ bool canvas::spend_outline_budget(int& budget, uint64_t steps) {
     return true;
 }
 
-void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
+void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) {
     if (depth > max_composite_depth || budget <= 0) return;
     font_reader font(face.data.data(), face.data.size());
     uint64_t start, end;
@@ -94,7 +94,7 @@ void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
     int contours = font.i16(at);
     if (!font.ok()) return;
     if (contours >= 0) {
-        add_simple_glyph(glyph, at, contours, angular, budget);
+        add_simple_glyph(glyph, at, contours, mode, budget);
         return;
     }
     affine_matrix saved = forward;
@@ -133,13 +133,13 @@ void canvas::add_glyph(uint32_t glyph, float angular, int depth, int& budget) {
         }
         if (!font.ok()) break;
         forward = multiply(saved, placement);
-        add_glyph(component, angular, depth + 1, budget);
+        add_glyph(component, mode, depth + 1, budget);
         forward = saved;
         if (!(flags & 32)) break;
     }
 }
 
-bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float angular, int& budget) {
+bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flattening mode, int& budget) {
     font_reader font(face.data.data(), face.data.size());
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
@@ -162,7 +162,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, float a
     size_t points_before = lines.points.size(), subpaths_before = lines.subpaths.size();
     point_stream stream(font, flags_at, x_at, x_at + x_bytes, {static_cast<float>(bearing - x_min), 0.0f});
     auto quadratic = [&](xy from, xy control, xy to) {
-        add_bezier(from, from + 0.6666667f * (control - from), to + 0.6666667f * (control - to), to, angular);
+        add_bezier(from, from + 0.6666667f * (control - from), to + 0.6666667f * (control - to), to, mode);
     };
     uint64_t next_point = 0;
     for (int c = 0; c < contours && font.ok(); ++c) {

@@ -154,6 +154,51 @@ int cell_of(float value, int limit) {
     return static_cast<int>(std::floor(std::clamp(value, 0.0f, static_cast<float>(limit))));
 }
 
+// Where add_runs puts its runs: into `runs`, or into the cells when they are
+// active. The cells' fields are copied once per edge, as a store through the
+// byte counts could alias any of the canvas's members and force their reload
+// for every run.
+class run_sink {
+public:
+    run_sink(run_cells& cells, pixel_runs& runs)
+        : active(cells.active),
+          top(cells.top),
+          left(cells.left),
+          width(static_cast<size_t>(cells.width)),
+          counts(cells.counts.data()),
+          deltas(cells.deltas.data()),
+          crowded(cells.crowded),
+          runs(runs) {}
+
+    __attribute__((always_inline)) void add(pixel_run run) {
+        if (!active) {
+            runs.push_back(run);
+            return;
+        }
+        size_t i = static_cast<size_t>(run.y - top) * width + static_cast<size_t>(run.x - left);
+        uint8_t& count = counts[i];
+        float* slots = deltas + i * run_cells::slots;
+        if (count < run_cells::slots) {
+            slots[count++] = run.delta;
+            return;
+        }
+        if (count == run_cells::slots) {
+            for (int k = 0; k < run_cells::slots; ++k) crowded.push_back({run.x, run.y, slots[k]});
+            ++count;
+        }
+        crowded.push_back(run);
+    }
+
+private:
+    bool active;
+    int top, left;
+    size_t width;
+    uint8_t* counts;
+    float* deltas;
+    pixel_runs& crowded;
+    pixel_runs& runs;
+};
+
 }  // namespace
 
 void canvas::lines_to_runs(xy offset, int padding) {
@@ -235,26 +280,6 @@ void canvas::gather_runs(xy offset, int padding) {
     merge_runs(runs);
 }
 
-__attribute__((always_inline)) inline void canvas::add_run(pixel_run run) {
-    if (!cells.active) {
-        runs.push_back(run);
-        return;
-    }
-    size_t i = static_cast<size_t>(run.y - cells.top) * static_cast<size_t>(cells.width) +
-               static_cast<size_t>(run.x - cells.left);
-    uint8_t& count = cells.counts[i];
-    float* deltas = cells.deltas.data() + i * run_cells::slots;
-    if (count < run_cells::slots) {
-        deltas[count++] = run.delta;
-        return;
-    }
-    if (count == run_cells::slots) {
-        for (int k = 0; k < run_cells::slots; ++k) cells.crowded.push_back({run.x, run.y, deltas[k]});
-        ++count;
-    }
-    cells.crowded.push_back(run);
-}
-
 // Merges the runs of the pixels that received more than fit in place as
 // sorting would, leaving the sum in the first slot with a count of 1 (0
 // where they cancel); merged_delta then reads every pixel alike.
@@ -306,9 +331,10 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
     double slope = (x1 - x0) / (y1 - y0);
     // A run left of the visible area acts on its first column; one right of
     // it acts on no visible pixel.
+    run_sink sink(cells, runs);
     auto emit = [&](int x, int y, double delta) __attribute__((always_inline)) {
         if (x <= limit_x && delta != 0.0)
-            add_run(
+            sink.add(
                 {static_cast<uint16_t>(std::max(x, 0)), static_cast<uint16_t>(y), static_cast<float>(delta) * sign});
     };
     int first_row = std::max(0, floor_int(y0));
@@ -347,7 +373,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
 
 void canvas::clip() {
     clipped = true;
-    path_to_lines(false);
+    path_to_lines(fill_flattening());
     lines_to_runs({0.0f, 0.0f}, 0);
     size_t shape_count = runs.size();
     runs.insert(runs.end(), mask.begin(), mask.end());

@@ -8,12 +8,12 @@
 namespace raster {
 
 void canvas::fill() {
-    path_to_lines(false);
+    path_to_lines(fill_flattening());
     render_main(fill_brush);
 }
 
 void canvas::stroke() {
-    path_to_lines(true);
+    path_to_lines(stroke_flattening());
     stroke_lines();
     render_main(stroke_brush);
 }
@@ -67,7 +67,7 @@ void canvas::clear_rectangle(float x, float y, float width, float height) {
 }
 
 bool canvas::is_point_in_path(float x, float y) {
-    path_to_lines(false, true);
+    path_to_lines({flattening::hit_testing});
     if (lines.points.empty()) return false;
     int winding = 0;
     size_t first = 0;

@@ -30,7 +30,7 @@ void canvas::stroke_lines() {
     std::swap(lines, scratch);
     lines.points.clear();
     lines.subpaths.clear();
-    float angular = stroke_tolerance();
+    flattening mode = stroke_flattening();
     std::vector<xy> user;
     size_t first = 0;
     for (subpath_data const& subpath : scratch.subpaths) {
@@ -48,41 +48,41 @@ void canvas::stroke_lines() {
             begin = lines.points.size();
         };
         if (subpath.closed) {
-            add_half_stroke(user, true, angular);
+            add_half_stroke(user, true, mode);
             finish_polygon();
             std::reverse(user.begin(), user.end());
-            add_half_stroke(user, true, angular);
+            add_half_stroke(user, true, mode);
             finish_polygon();
         } else {
-            add_half_stroke(user, false, angular);
-            add_cap(user.back(), direction(user[user.size() - 2], user.back()), angular);
+            add_half_stroke(user, false, mode);
+            add_cap(user.back(), direction(user[user.size() - 2], user.back()), mode);
             std::reverse(user.begin(), user.end());
-            add_half_stroke(user, false, angular);
-            add_cap(user.back(), direction(user[user.size() - 2], user.back()), angular);
+            add_half_stroke(user, false, mode);
+            add_cap(user.back(), direction(user[user.size() - 2], user.back()), mode);
             finish_polygon();
         }
     }
 }
 
-void canvas::add_half_stroke(std::vector<xy> const& points, bool closed, float angular) {
+void canvas::add_half_stroke(std::vector<xy> const& points, bool closed, flattening mode) {
     float half = line_width * 0.5f;
     size_t count = points.size();
     if (closed) {
         for (size_t i = 0; i < count; ++i) {
             xy previous = points[(i + count - 1) % count];
             xy next = points[(i + 1) % count];
-            add_join(points[i], direction(previous, points[i]), direction(points[i], next), angular);
+            add_join(points[i], direction(previous, points[i]), direction(points[i], next), mode);
         }
         return;
     }
     lines.points.push_back(apply(forward, points[0] + left_normal(direction(points[0], points[1])) * half));
     for (size_t i = 1; i + 1 < count; ++i)
-        add_join(points[i], direction(points[i - 1], points[i]), direction(points[i], points[i + 1]), angular);
+        add_join(points[i], direction(points[i - 1], points[i]), direction(points[i], points[i + 1]), mode);
     xy last = direction(points[count - 2], points[count - 1]);
     lines.points.push_back(apply(forward, points[count - 1] + left_normal(last) * half));
 }
 
-void canvas::add_join(xy vertex, xy in_direction, xy out_direction, float angular) {
+void canvas::add_join(xy vertex, xy in_direction, xy out_direction, flattening mode) {
     float half = line_width * 0.5f;
     xy in_offset = left_normal(in_direction) * half;
     xy out_offset = left_normal(out_direction) * half;
@@ -105,7 +105,7 @@ void canvas::add_join(xy vertex, xy in_direction, xy out_direction, float angula
     if (line_join == rounded) {
         float handle = 4.0f / 3.0f * std::tan(std::acos(cosine) / 4.0f) * half;
         add_bezier(apply(forward, from), apply(forward, from + in_direction * handle),
-                   apply(forward, to - out_direction * handle), apply(forward, to), angular);
+                   apply(forward, to - out_direction * handle), apply(forward, to), mode);
         return;
     }
     if (line_join == miter) {
@@ -115,7 +115,7 @@ void canvas::add_join(xy vertex, xy in_direction, xy out_direction, float angula
     lines.points.push_back(apply(forward, to));
 }
 
-void canvas::add_cap(xy end, xy direction, float angular) {
+void canvas::add_cap(xy end, xy direction, flattening mode) {
     float half = line_width * 0.5f;
     xy offset = left_normal(direction) * half;
     xy reach = direction * half;
@@ -126,9 +126,9 @@ void canvas::add_cap(xy end, xy direction, float angular) {
         float handle = 0.5522848f;
         xy tip = end + reach;
         add_bezier(apply(forward, end + offset), apply(forward, end + offset + reach * handle),
-                   apply(forward, tip + offset * handle), apply(forward, tip), angular);
+                   apply(forward, tip + offset * handle), apply(forward, tip), mode);
         add_bezier(apply(forward, tip), apply(forward, tip - offset * handle),
-                   apply(forward, end - offset + reach * handle), apply(forward, end - offset), angular);
+                   apply(forward, end - offset + reach * handle), apply(forward, end - offset), mode);
     }
 }
 

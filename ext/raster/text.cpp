@@ -69,17 +69,17 @@ float canvas::measure_text(char const* text) {
 // operations that keep the destination only inside the source would erase
 // the whole clip area.
 void canvas::fill_text(char const* text, float x, float y, float maximum_width) {
-    if (!add_text(text, x, y, maximum_width, -1.0f)) return;
+    if (!add_text(text, x, y, maximum_width, fill_flattening())) return;
     render_main(fill_brush);
 }
 
 void canvas::stroke_text(char const* text, float x, float y, float maximum_width) {
-    if (!add_text(text, x, y, maximum_width, stroke_tolerance())) return;
+    if (!add_text(text, x, y, maximum_width, stroke_flattening())) return;
     stroke_lines();
     render_main(stroke_brush);
 }
 
-bool canvas::add_text(char const* text, float x, float y, float maximum_width, float angular) {
+bool canvas::add_text(char const* text, float x, float y, float maximum_width, flattening mode) {
     lines.points.clear();
     lines.subpaths.clear();
     if (!(maximum_width > 0.0f) || !text || face.data.empty()) return false;
@@ -122,7 +122,7 @@ bool canvas::add_text(char const* text, float x, float y, float maximum_width, f
         uint32_t glyph = glyph_index(face, subtable, next_character(text));
         forward = multiply(saved, {horizontal, 0.0f, 0.0f, -face.scale, x + static_cast<float>(pen) * horizontal, y});
         int budget = outline_budget;
-        add_glyph(glyph, angular, 0, budget);
+        add_glyph(glyph, mode, 0, budget);
         pen += glyph_advance(face, glyph);
     }
     set_forward(saved);

@@ -43,8 +43,13 @@ void canvas::get_image_data(unsigned char* image, int width, int height, int str
             int threshold = thresholds[column & 3];
             float unpremultiply = 1.0f / pixel.a;
             o[0] = quantiser.encode(pixel.r * unpremultiply, threshold);
-            o[1] = quantiser.encode(pixel.g * unpremultiply, threshold);
-            o[2] = quantiser.encode(pixel.b * unpremultiply, threshold);
+            // Text and most of an interface are grey: equal channels encode alike.
+            if (pixel.r == pixel.g && pixel.g == pixel.b) {
+                o[1] = o[2] = o[0];
+            } else {
+                o[1] = quantiser.encode(pixel.g * unpremultiply, threshold);
+                o[2] = quantiser.encode(pixel.b * unpremultiply, threshold);
+            }
             o[3] = srgb_quantiser::encode_alpha(pixel.a, threshold);
         }
     }

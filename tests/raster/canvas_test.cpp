@@ -201,6 +201,17 @@ TEST(Scene, ShapesAndText) {
     canvas_probe::expect_picture(image, "text");
 }
 
+TEST(Fault, ThinStrokesAreFlattenedAsStrokes) {
+    // A quarter-unit pen magnified to 50 pixels: the arch lies above the
+    // view, its pen reaches six rows into it. Flattened as a fill, the arch
+    // became two chords whose mitre reached far deeper.
+    canvas image(20, 20);
+    image.scale(200, 200), image.set_line_width(0.25f), image.move_to(-0.1f, -0.25f);
+    image.bezier_curve_to(-0.1f, -0.0425f, 0.2f, -0.0425f, 0.2f, -0.25f), image.stroke();
+    EXPECT_GT(canvas_probe::alpha(image, 10, 3), 0.99f);
+    EXPECT_EQ(canvas_probe::alpha(image, 10, 10), 0.0f);
+}
+
 TEST(Fault, ReadingOutsideTheCanvasGivesZeros) {
     canvas image(4, 4), empty(0, 5);
     image.fill_rectangle(0.0f, 0.0f, 4.0f, 4.0f);
