@@ -77,7 +77,7 @@ using pixel_runs = std::vector<pixel_run>;
 // Runs gathered per pixel of a box that a shape's many short edges fill
 // densely, as text's do: cheaper than sorting them by position.
 struct run_cells {
-    static constexpr int slots = 4;
+    static constexpr int slots = 8;
     bool active = false;
     int left = 0;
     int top = 0;
