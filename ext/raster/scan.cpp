@@ -348,8 +348,8 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
         double right = x0 + (bottom - y0) * slope;
         if (left > right) std::swap(left, right);
         int first_cell = floor_int(left);
-        int last_cell = std::max(first_cell, ceil_int(right) - 1);
-        if (first_cell == last_cell) {
+        // Three rows in four of a text line stay within one column.
+        if (right <= first_cell + 1.0) {
             double inside = (left + right) * 0.5 - first_cell;
             emit(first_cell, row, height * (1.0 - inside));
             emit(first_cell + 1, row, height * inside);
@@ -357,6 +357,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
         }
         // The edge crosses columns: each cell gets the part of the height it
         // spans, split between it and its right neighbour by the mean x.
+        int last_cell = ceil_int(right) - 1;
         double per_unit = height / (right - left);
         double carried = 0.0;
         for (int cell = first_cell; cell <= last_cell; ++cell) {
