@@ -132,15 +132,18 @@ void merge_runs(pixel_runs& runs) {
 // The bounds of one subpath shifted by `offset`; false when a point is not
 // finite, which leaves the subpath out.
 bool subpath_bounds(xy const* points, size_t count, xy offset, xy& low, xy& high) {
-    low = points[0] + offset;
-    high = low;
+    // In locals: through the references, every point would store the bounds
+    // and load them back.
+    xy least = points[0] + offset, most = least;
     bool finite = true;
     for (size_t i = 0; i < count; ++i) {
         xy point = points[i] + offset;
-        finite = finite && is_finite(point);
-        low = {std::min(low.x, point.x), std::min(low.y, point.y)};
-        high = {std::max(high.x, point.x), std::max(high.y, point.y)};
+        finite &= is_finite(point);
+        least = {std::min(least.x, point.x), std::min(least.y, point.y)};
+        most = {std::max(most.x, point.x), std::max(most.y, point.y)};
     }
+    low = least;
+    high = most;
     return finite;
 }
 
