@@ -13,21 +13,30 @@ namespace {
 constexpr float tolerance_squared = 0.015625f;
 constexpr int subdivision_limit = 20;
 
+// Whether the quotient num / den, rounded, lies in (0, 1). Magnitudes and
+// signs settle most cases without dividing: rounding never takes a quotient
+// across zero or past 1 when |num| >= |den|.
+bool in_unit_interval(float num, float den, float& t) {
+    if (!(std::fabs(num) < std::fabs(den)) || num == 0.0f || std::signbit(num) != std::signbit(den)) return false;
+    t = num / den;
+    return t > 0.0f && t < 1.0f;
+}
+
 // Roots in (0, 1) of a t^2 + b t + c, written to `roots`; returns the count.
 int unit_roots(float a, float b, float c, float* roots) {
     int found = 0;
-    auto keep = [&](float t) {
-        if (t > 0.0f && t < 1.0f) roots[found++] = t;
+    auto keep = [&](float num, float den) {
+        if (in_unit_interval(num, den, roots[found])) ++found;
     };
     if (std::fabs(a) <= 0.0001f) {
-        if (std::fabs(b) > 0.0001f) keep(-c / b);
+        if (std::fabs(b) > 0.0001f) keep(-c, b);
         return found;
     }
     float discriminant = b * b - 4.0f * a * c;
     if (discriminant < 0.0f) return found;
     float q = -0.5f * (b + std::copysign(std::sqrt(discriminant), b));
-    keep(q / a);
-    if (q != 0.0f) keep(c / q);
+    keep(q, a);
+    if (q != 0.0f) keep(c, q);
     return found;
 }
 
