@@ -55,8 +55,9 @@ struct cubic {
     }
 };
 
-bool near_chord(xy point, xy start, xy chord) {
-    float t = std::clamp(dot(point - start, chord) / std::max(dot(chord, chord), 0.0001f), 0.0f, 1.0f);
+// `span` is max(dot(chord, chord), 0.0001), shared by both control points.
+inline bool near_chord(xy point, xy start, xy chord, float span) {
+    float t = std::clamp(dot(point - start, chord) / span, 0.0f, 1.0f);
     xy off = point - (start + chord * t);
     return dot(off, off) <= tolerance_squared;
 }
@@ -160,7 +161,8 @@ void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode
         return;
     }
     xy chord = p1 - p0;
-    bool flat = near_chord(c1, p0, chord) && near_chord(c2, p0, chord);
+    float span = std::max(dot(chord, chord), 0.0001f);
+    bool flat = near_chord(c1, p0, chord, span) && near_chord(c2, p0, chord, span);
     if ((flat && (!stroking || turns_little(p0, c1, c2, p1, mode.angular))) || limit <= 0) {
         if (stroking) {
             if (c1 != p0) lines.points.push_back(c1);
