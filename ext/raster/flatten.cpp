@@ -15,7 +15,7 @@ constexpr int subdivision_limit = 20;
 
 // Whether the quotient num / den, rounded, lies in (0, 1). Magnitudes and
 // signs settle most cases without dividing: rounding never takes a quotient
-// across zero or past 1 when |num| >= |den|.
+// across zero, nor one of at least 1 (|num| >= |den|) below 1.
 bool in_unit_interval(float num, float den, float& t) {
     if (!(std::fabs(num) < std::fabs(den)) || num == 0.0f || std::signbit(num) != std::signbit(den)) return false;
     t = num / den;
