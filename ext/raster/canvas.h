@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace raster {
@@ -77,7 +78,7 @@ using pixel_runs = std::vector<pixel_run>;
 // Runs gathered per pixel of a box that a shape's many short edges fill
 // densely, as text's do: cheaper than sorting them by position.
 struct run_cells {
-    static constexpr int slots = 4;
+    static constexpr int slots = 8;
     bool active = false;
     int left = 0;
     int top = 0;
@@ -136,9 +137,14 @@ struct paint_brush {
     repetition_style repetition = repeat;
 };
 
+struct glyph_outline;
+struct outline_cache;
+
 struct font_face {
     // The file's header and table directory followed by the tables read.
     std::vector<unsigned char> data;
+    // Outlines already read from `data`; made on first use.
+    std::shared_ptr<outline_cache> outlines;
     int cmap = 0;
     int glyf = 0;
     int head = 0;
@@ -305,6 +311,9 @@ private:
     bool spend_outline_budget(int& budget, uint64_t steps);
     void add_glyph(uint32_t glyph, flattening mode, int depth, int& budget);
     bool add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flattening mode, int& budget);
+    // A simple glyph's outline, read once and charged to `budget` on every
+    // use; null when the budget or the data do not allow drawing it.
+    glyph_outline const* simple_outline(uint32_t glyph, uint64_t at, int contours, int& budget);
 };
 
 }  // namespace raster

@@ -13,21 +13,30 @@ namespace {
 constexpr float tolerance_squared = 0.015625f;
 constexpr int subdivision_limit = 20;
 
+// Whether the quotient num / den, rounded, lies in (0, 1). Magnitudes and
+// signs settle most cases without dividing: rounding never takes a quotient
+// across zero, nor one of at least 1 (|num| >= |den|) below 1.
+bool in_unit_interval(float num, float den, float& t) {
+    if (!(std::fabs(num) < std::fabs(den)) || num == 0.0f || std::signbit(num) != std::signbit(den)) return false;
+    t = num / den;
+    return t > 0.0f && t < 1.0f;
+}
+
 // Roots in (0, 1) of a t^2 + b t + c, written to `roots`; returns the count.
 int unit_roots(float a, float b, float c, float* roots) {
     int found = 0;
-    auto keep = [&](float t) {
-        if (t > 0.0f && t < 1.0f) roots[found++] = t;
+    auto keep = [&](float num, float den) {
+        if (in_unit_interval(num, den, roots[found])) ++found;
     };
     if (std::fabs(a) <= 0.0001f) {
-        if (std::fabs(b) > 0.0001f) keep(-c / b);
+        if (std::fabs(b) > 0.0001f) keep(-c, b);
         return found;
     }
     float discriminant = b * b - 4.0f * a * c;
     if (discriminant < 0.0f) return found;
     float q = -0.5f * (b + std::copysign(std::sqrt(discriminant), b));
-    keep(q / a);
-    if (q != 0.0f) keep(c / q);
+    keep(q, a);
+    if (q != 0.0f) keep(c, q);
     return found;
 }
 
@@ -46,8 +55,9 @@ struct cubic {
     }
 };
 
-bool near_chord(xy point, xy start, xy chord) {
-    float t = std::clamp(dot(point - start, chord) / std::max(dot(chord, chord), 0.0001f), 0.0f, 1.0f);
+// `span` is max(dot(chord, chord), 0.0001), shared by both control points.
+inline bool near_chord(xy point, xy start, xy chord, float span) {
+    float t = std::clamp(dot(point - start, chord) / span, 0.0f, 1.0f);
     xy off = point - (start + chord * t);
     return dot(off, off) <= tolerance_squared;
 }
@@ -109,29 +119,32 @@ void canvas::add_bezier(xy p0, xy c1, xy c2, xy p1, flattening const& mode) {
         lines.points.push_back(p1);
         return;
     }
-    std::array<float, 7> splits{0.0f, 1.0f};
-    int count = 2;
+    // The pieces run between 0, the sorted roots in (0, 1), and 1.
+    std::array<float, 7> splits;
+    splits[0] = 0.0f;
     xy a = 3.0f * (p1 - p0) - 9.0f * (c2 - c1);
     xy b = 6.0f * (p0 + c2) - 12.0f * c1;
     xy c = 3.0f * (c1 - p0);
-    count += unit_roots(a.x, b.x, c.x, &splits[count]);
-    count += unit_roots(a.y, b.y, c.y, &splits[count]);
+    int roots = unit_roots(a.x, b.x, c.x, &splits[1]);
+    roots += unit_roots(a.y, b.y, c.y, &splits[1 + roots]);
     xy d0 = c1 - p0, d1 = c2 - c1, d2 = p1 - c2;
     float cross_a = cross(d0, d1), cross_b = cross(d0, d2), cross_c = cross(d1, d2);
     float denominator = cross_a - cross_b + cross_c;
     float numerator = 2.0f * cross_a - cross_b;
     if (std::fabs(denominator) > 0.0001f && std::fabs(cross_b - 2.0f * cross_a) > 0.0001f) {
         float t = numerator / (2.0f * denominator);
-        if (t > 0.0f && t < 1.0f) splits[count++] = t;
+        if (t > 0.0f && t < 1.0f) splits[1 + roots++] = t;
     }
-    // At most seven values: insertion sort.
-    for (int i = 1; i < count; ++i)
-        for (int j = i; j > 0 && splits[j - 1] > splits[j]; --j) std::swap(splits[j - 1], splits[j]);
     // Blossoming over the whole of [0, 1] gives back the very same points.
-    if (count == 2) {
+    if (roots == 0) {
         add_tessellation(p0, c1, c2, p1, mode, subdivision_limit);
         return;
     }
+    // At most five roots: insertion sort.
+    for (int i = 2; i <= roots; ++i)
+        for (int j = i; j > 1 && splits[j - 1] > splits[j]; --j) std::swap(splits[j - 1], splits[j]);
+    splits[roots + 1] = 1.0f;
+    int count = roots + 2;
     cubic whole{p0, c1, c2, p1};
     for (int i = 0; i + 1 < count; ++i) {
         if (splits[i] == splits[i + 1]) continue;
@@ -151,7 +164,8 @@ void canvas::add_tessellation(xy p0, xy c1, xy c2, xy p1, flattening const& mode
         return;
     }
     xy chord = p1 - p0;
-    bool flat = near_chord(c1, p0, chord) && near_chord(c2, p0, chord);
+    float span = std::max(dot(chord, chord), 0.0001f);
+    bool flat = near_chord(c1, p0, chord, span) && near_chord(c2, p0, chord, span);
     if ((flat && (!stroking || turns_little(p0, c1, c2, p1, mode.angular))) || limit <= 0) {
         if (stroking) {
             if (c1 != p0) lines.points.push_back(c1);

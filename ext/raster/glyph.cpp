@@ -2,8 +2,10 @@
 // `lines`, under the current transform.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 #include "raster/canvas.h"
+#include "raster/font_outlines.h"
 #include "raster/font_reader.h"
 #include "raster/vector_math.h"
 
@@ -139,43 +141,67 @@ void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) 
     }
 }
 
-bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flattening mode, int& budget) {
+glyph_outline const* canvas::simple_outline(uint32_t glyph, uint64_t at, int contours, int& budget) {
+    if (!face.outlines) face.outlines = std::make_shared<outline_cache>();
+    outline_cache& cache = *face.outlines;
+    auto known = cache.glyphs.find(glyph);
+    if (known != cache.glyphs.end()) {
+        if (known->second.points.size() > static_cast<uint64_t>(budget)) return nullptr;
+        spend_outline_budget(budget, known->second.points.size());
+        return &known->second;
+    }
     font_reader font(face.data.data(), face.data.size());
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
-    if (!spend_outline_budget(budget, static_cast<uint64_t>(contours))) return false;
     for (int c = 0; c < contours; ++c)
         points = std::max<uint64_t>(points, uint64_t(font.u16(ends_at + 2 * uint64_t(c))) + 1);
     uint64_t flags_at = ends_at + 2 * uint64_t(contours);
     flags_at += 2 + font.u16(flags_at);
     uint64_t x_at = flags_at, x_bytes = 0;
     if (contours == 0 || points > static_cast<uint64_t>(budget) || !measure_flags(font, x_at, points, x_bytes))
-        return false;
+        return nullptr;
     spend_outline_budget(budget, points);
     uint32_t metrics = font.u16(uint64_t(face.hhea) + 34);
     int bearing = glyph < metrics
                       ? font.i16(uint64_t(face.hmtx) + 4 * uint64_t(glyph) + 2)
                       : font.i16(uint64_t(face.hmtx) + 4 * uint64_t(metrics) + 2 * (uint64_t(glyph) - metrics));
     int x_min = font.i16(at + 2);
-    if (!font.ok()) return false;
-
-    size_t points_before = lines.points.size(), subpaths_before = lines.subpaths.size();
+    if (!font.ok()) return nullptr;
+    // Every point up to the highest contour end is read, in order, even
+    // where a malformed contour is skipped when drawing.
+    glyph_outline outline;
+    outline.points.resize(points);
+    outline.on_curve.resize(points);
     point_stream stream(font, flags_at, x_at, x_at + x_bytes, {static_cast<float>(bearing - x_min), 0.0f});
+    for (uint64_t i = 0; i < points; ++i) outline.on_curve[i] = stream.next(outline.points[i]);
+    for (int c = 0; c < contours; ++c) outline.last_points.push_back(font.u16(ends_at + 2 * uint64_t(c)));
+    // An outline that runs out of data is not drawn at all.
+    if (!font.ok()) return nullptr;
+    if (cache.points + points > outline_cache::capacity) {
+        cache.glyphs.clear();
+        cache.points = 0;
+    }
+    cache.points += points;
+    return &cache.glyphs.emplace(glyph, std::move(outline)).first->second;
+}
+
+bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flattening mode, int& budget) {
+    if (!spend_outline_budget(budget, static_cast<uint64_t>(contours))) return false;
+    glyph_outline const* outline = simple_outline(glyph, at, contours, budget);
+    if (!outline) return false;
     auto quadratic = [&](xy from, xy control, xy to) {
         add_bezier(from, from + 0.6666667f * (control - from), to + 0.6666667f * (control - to), to, mode);
     };
     uint64_t next_point = 0;
-    for (int c = 0; c < contours && font.ok(); ++c) {
-        uint64_t last_index = font.u16(ends_at + 2 * uint64_t(c));
+    for (uint64_t last_index : outline->last_points) {
         // A contour ending before it starts is malformed and skipped.
         if (last_index < next_point) continue;
         size_t contour_begin = lines.points.size();
         xy first, previous, last, start;
         bool first_on = false, previous_on = false, started = false;
         for (uint64_t i = next_point; i <= last_index; ++i) {
-            xy point;
-            bool on = stream.next(point);
-            point = apply(forward, point);
+            xy point = apply(forward, outline->points[i]);
+            bool on = outline->on_curve[i];
             if (i == next_point) {
                 first = point;
                 first_on = on;
@@ -213,11 +239,7 @@ bool canvas::add_simple_glyph(uint32_t glyph, uint64_t at, int contours, flatten
         lines.points.push_back(start);
         lines.subpaths.push_back({lines.points.size() - contour_begin, true});
     }
-    if (font.ok()) return true;
-    // An outline that runs out of data is not drawn at all.
-    lines.points.resize(points_before);
-    lines.subpaths.resize(subpaths_before);
-    return false;
+    return true;
 }
 
 }  // namespace raster

@@ -56,13 +56,26 @@ inline void order_by_magnitude(float& first, float& second) {
     first = smaller;
 }
 
+// The sum of a pixel's deltas in the order that merging sorted runs gives: by
+// magnitude, ties as they arrived. Few pixels receive more than four.
+inline float sorted_sum(float const* deltas, int count) {
+    float ordered[run_cells::slots] = {};
+    for (int i = 0; i < count; ++i) {
+        int j = i;
+        for (; j > 0 && std::fabs(deltas[i]) < std::fabs(ordered[j - 1]); --j) ordered[j] = ordered[j - 1];
+        ordered[j] = deltas[i];
+    }
+    float sum = ordered[0];
+    for (int i = 1; i < count; ++i) sum += ordered[i];
+    return sum;
+}
+
 // The sum of the deltas at pixel `i` of `cells` (with a count of at least
-// one), in the order that merging sorted runs gives: by magnitude, ties as
-// they arrived. Two deltas sum alike in either order. The exchanges are
-// those an insertion sort makes, without its hard-to-predict branches.
-// Called for every touched pixel of a shape's box: inlined into the walks.
+// one), as sorted_sum gives it. Two deltas sum alike in either order. Up to
+// four, the exchanges are those an insertion sort makes, without its
+// hard-to-predict branches. Called for every touched pixel of a shape's box:
+// inlined into the walks.
 __attribute__((always_inline)) inline float merged_delta(run_cells const& cells, size_t i) {
-    static_assert(run_cells::slots == 4);
     int count = cells.counts[i];
     float const* deltas = cells.deltas.data() + i * run_cells::slots;
     float a = deltas[0], b = deltas[1], c = deltas[2], d = deltas[3];
@@ -74,10 +87,12 @@ __attribute__((always_inline)) inline float merged_delta(run_cells const& cells,
         case 3:
             order_by_magnitude(a, b), order_by_magnitude(b, c), order_by_magnitude(a, b);
             return a + b + c;
-        default:
+        case 4:
             order_by_magnitude(a, b), order_by_magnitude(b, c), order_by_magnitude(a, b);
             order_by_magnitude(c, d), order_by_magnitude(b, c), order_by_magnitude(a, b);
             return a + b + c + d;
+        default:
+            return sorted_sum(deltas, count);
     }
 }
 

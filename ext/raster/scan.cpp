@@ -132,15 +132,18 @@ void merge_runs(pixel_runs& runs) {
 // The bounds of one subpath shifted by `offset`; false when a point is not
 // finite, which leaves the subpath out.
 bool subpath_bounds(xy const* points, size_t count, xy offset, xy& low, xy& high) {
-    low = points[0] + offset;
-    high = low;
+    // In locals: through the references, every point would store the bounds
+    // and load them back.
+    xy least = points[0] + offset, most = least;
     bool finite = true;
     for (size_t i = 0; i < count; ++i) {
         xy point = points[i] + offset;
-        finite = finite && is_finite(point);
-        low = {std::min(low.x, point.x), std::min(low.y, point.y)};
-        high = {std::max(high.x, point.x), std::max(high.y, point.y)};
+        finite &= is_finite(point);
+        least = {std::min(least.x, point.x), std::min(least.y, point.y)};
+        most = {std::max(most.x, point.x), std::max(most.y, point.y)};
     }
+    low = least;
+    high = most;
     return finite;
 }
 
@@ -348,8 +351,8 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
         double right = x0 + (bottom - y0) * slope;
         if (left > right) std::swap(left, right);
         int first_cell = floor_int(left);
-        int last_cell = std::max(first_cell, ceil_int(right) - 1);
-        if (first_cell == last_cell) {
+        // Three rows in four of a text line stay within one column.
+        if (right <= first_cell + 1.0) {
             double inside = (left + right) * 0.5 - first_cell;
             emit(first_cell, row, height * (1.0 - inside));
             emit(first_cell + 1, row, height * inside);
@@ -357,6 +360,7 @@ void canvas::add_runs(xy from, xy to, int limit_x, int limit_y) {
         }
         // The edge crosses columns: each cell gets the part of the height it
         // spans, split between it and its right neighbour by the mean x.
+        int last_cell = ceil_int(right) - 1;
         double per_unit = height / (right - left);
         double carried = 0.0;
         for (int cell = first_cell; cell <= last_cell; ++cell) {

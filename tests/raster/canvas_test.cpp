@@ -201,6 +201,44 @@ TEST(Scene, ShapesAndText) {
     canvas_probe::expect_picture(image, "text");
 }
 
+// The canvas's alpha, row by row.
+std::vector<float> alphas(canvas const& image, int width, int height) {
+    std::vector<float> values;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) values.push_back(canvas_probe::alpha(image, x, y));
+    return values;
+}
+
+TEST(Text, OutlinesReadOnceBelongToTheirFont) {
+    // Outlines are kept once read: each font, selected anew or restored,
+    // must still draw its own glyphs, and each use still costs its steps.
+    std::vector<unsigned char> const regular = raster_test::read_file(FONTS_DIR "/regular.ttf");
+    std::vector<unsigned char> const bold = raster_test::read_file(FONTS_DIR "/bold.ttf");
+    auto fresh = [](std::vector<unsigned char> const& font) {
+        canvas image(60, 20);
+        select(image, font, 14), image.fill_text("Rag", 2, 15);
+        return alphas(image, 60, 20);
+    };
+    std::vector<float> const regular_alphas = fresh(regular), bold_alphas = fresh(bold);
+    ASSERT_NE(regular_alphas, bold_alphas);
+    canvas image(60, 20);
+    auto redraw = [&] {
+        image.clear_rectangle(0, 0, 60, 20);
+        uint64_t before = canvas_probe::outline_steps(image);
+        image.fill_text("Rag", 2, 15);
+        return canvas_probe::outline_steps(image) - before;
+    };
+    select(image, regular, 14);
+    uint64_t steps = redraw();
+    EXPECT_EQ(redraw(), steps);
+    image.save(), select(image, bold, 14), redraw();
+    EXPECT_EQ(alphas(image, 60, 20), bold_alphas);
+    image.restore(), redraw();
+    EXPECT_EQ(alphas(image, 60, 20), regular_alphas);
+    select(image, bold, 14), redraw(), select(image, regular, 14), redraw();
+    EXPECT_EQ(alphas(image, 60, 20), regular_alphas);
+}
+
 TEST(Fault, ThinStrokesAreFlattenedAsStrokes) {
     // A quarter-unit pen magnified to 50 pixels: the arch lies above the
     // view, its pen reaches six rows into it. Flattened as a fill, the arch

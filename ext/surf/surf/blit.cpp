@@ -70,6 +70,9 @@ void surfBlitTint(Surf* dst, const Surf* src, int dx, int dy, int sx, int sy, in
         const SPixel* s = src->pix + (size_t)(r.sy + y) * src->w + r.sx;
         for (int x = 0; x < r.w; x++) {
             SPixel p = s[x];
+            // Weight 0 leaves the destination as it is; text and icons are
+            // mostly such pixels.
+            if (p.a == 0) continue;
             blend(d[x], (p.r * tr) >> 8, (p.g * tg) >> 8, (p.b * tb) >> 8, p.a, weight(p.a) * ta, mode);
         }
     }
