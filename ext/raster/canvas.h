@@ -141,8 +141,10 @@ struct glyph_outline;
 struct outline_cache;
 
 struct font_face {
-    // The file's header and table directory followed by the tables read.
-    std::vector<unsigned char> data;
+    // The file's header and table directory followed by the tables read;
+    // null when no font is loaded. Never changed once loaded, so that the
+    // states save() keeps share them instead of copying the tables.
+    std::shared_ptr<std::vector<unsigned char> const> data;
     // Outlines already read from `data`; made on first use.
     std::shared_ptr<outline_cache> outlines;
     int cmap = 0;

@@ -9,9 +9,11 @@
 
 namespace raster {
 
-namespace {
+font_reader reader_of(font_face const& face) {
+    return face.data ? font_reader(face.data->data(), face.data->size()) : font_reader(nullptr, 0);
+}
 
-font_reader reader_of(font_face const& face) { return {face.data.data(), face.data.size()}; }
+namespace {
 
 // The tables the canvas reads, in the order of their positions in font_face.
 constexpr char table_tags[8][5] = {"cmap", "glyf", "head", "hhea", "hmtx", "loca", "maxp", "OS/2"};
@@ -95,21 +97,22 @@ void load_font_face(font_face& face, unsigned char const* font, int bytes) {
         int number = table_number(font + record);
         if (number >= 0) chosen_tables[number] = {offset, length, true};
     }
-    face.data.assign(font, font + directory_size);
+    std::vector<unsigned char> copy(font, font + directory_size);
     for (int t = 0; t < 8; ++t) {
         if (!chosen_tables[t].found) {
             face = font_face{};
             return;
         }
         // Positions are ints; a copy they cannot address is refused.
-        if (face.data.size() + chosen_tables[t].length > static_cast<size_t>(INT32_MAX)) {
+        if (copy.size() + chosen_tables[t].length > static_cast<size_t>(INT32_MAX)) {
             face = font_face{};
             return;
         }
-        table_position(face, t) = static_cast<int>(face.data.size());
-        face.data.insert(face.data.end(), font + chosen_tables[t].offset,
-                         font + chosen_tables[t].offset + chosen_tables[t].length);
+        table_position(face, t) = static_cast<int>(copy.size());
+        copy.insert(copy.end(), font + chosen_tables[t].offset,
+                    font + chosen_tables[t].offset + chosen_tables[t].length);
     }
+    face.data = std::make_shared<std::vector<unsigned char> const>(std::move(copy));
 }
 
 int units_per_em(font_face const& face) {
@@ -164,7 +167,7 @@ uint32_t glyph_advance(font_face const& face, uint32_t glyph) {
 
 bool canvas::set_font(unsigned char const* font, int bytes, float size) {
     if (font && bytes != 0) load_font_face(face, font, bytes);
-    if (face.data.empty()) return false;
+    if (!face.data) return false;
     int units = units_per_em(face);
     // A font without units per em, or a meaningless size, draws nothing.
     face.scale = units > 0 && std::isfinite(size) ? size / static_cast<float>(units) : 0.0f;

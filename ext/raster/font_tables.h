@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "raster/canvas.h"
+#include "raster/font_reader.h"
 
 namespace raster {
 
@@ -14,8 +15,11 @@ struct cmap_subtable {
 };
 
 // Copies the header, directory and the tables the canvas reads into `face`;
-// on failure `face.data` is left empty.
+// on failure `face.data` is left null.
 void load_font_face(font_face& face, unsigned char const* font, int bytes);
+
+// Reads the face's tables; reads nothing when no font is loaded.
+font_reader reader_of(font_face const& face);
 
 cmap_subtable choose_cmap(font_face const& face);
 uint32_t glyph_index(font_face const& face, cmap_subtable const& subtable, uint32_t code_point);
