@@ -155,6 +155,12 @@ struct font_face {
     int loca = 0;
     int maxp = 0;
     int os_2 = 0;
+    // The character map chosen from `cmap` (format -1 maps nothing), and the
+    // glyphs of the ASCII characters looked up in it once, at loading: they
+    // are nearly every character of an interface's text.
+    uint64_t character_map = 0;
+    int character_map_format = -1;
+    uint32_t ascii_glyphs[128] = {};
     float scale = 0.0f;
 };
 

@@ -59,9 +59,8 @@ uint32_t next_character(char const*& text) {
 
 float canvas::measure_text(char const* text) {
     if (!text || !face.data) return 0.0f;
-    cmap_subtable subtable = choose_cmap(face);
     uint64_t advance = 0;
-    while (*text) advance += glyph_advance(face, glyph_index(face, subtable, next_character(text)));
+    while (*text) advance += glyph_advance(face, glyph_index(face, next_character(text)));
     return static_cast<float>(advance) * face.scale;
 }
 
@@ -115,11 +114,10 @@ bool canvas::add_text(char const* text, float x, float y, float maximum_width, f
             break;
     }
     affine_matrix saved = forward;
-    cmap_subtable subtable = choose_cmap(face);
     float horizontal = face.scale * squeeze;
     uint64_t pen = 0;
     while (*text) {
-        uint32_t glyph = glyph_index(face, subtable, next_character(text));
+        uint32_t glyph = glyph_index(face, next_character(text));
         forward = multiply(saved, {horizontal, 0.0f, 0.0f, -face.scale, x + static_cast<float>(pen) * horizontal, y});
         int budget = outline_budget;
         add_glyph(glyph, mode, 0, budget);
