@@ -141,8 +141,10 @@ struct glyph_outline;
 struct outline_cache;
 
 struct font_face {
-    // The file's header and table directory followed by the tables read.
-    std::vector<unsigned char> data;
+    // The file's header and table directory followed by the tables read;
+    // null when no font is loaded. Never changed once loaded, so that the
+    // states save() keeps share them instead of copying the tables.
+    std::shared_ptr<std::vector<unsigned char> const> data;
     // Outlines already read from `data`; made on first use.
     std::shared_ptr<outline_cache> outlines;
     int cmap = 0;
@@ -153,6 +155,12 @@ struct font_face {
     int loca = 0;
     int maxp = 0;
     int os_2 = 0;
+    // The character map chosen from `cmap` (format -1 maps nothing), and the
+    // glyphs of the ASCII characters looked up in it once, at loading: they
+    // are nearly every character of an interface's text.
+    uint64_t character_map = 0;
+    int character_map_format = -1;
+    uint32_t ascii_glyphs[128] = {};
     float scale = 0.0f;
 };
 

@@ -9,9 +9,11 @@
 
 namespace raster {
 
-namespace {
+font_reader reader_of(font_face const& face) {
+    return face.data ? font_reader(face.data->data(), face.data->size()) : font_reader(nullptr, 0);
+}
 
-font_reader reader_of(font_face const& face) { return {face.data.data(), face.data.size()}; }
+namespace {
 
 // The tables the canvas reads, in the order of their positions in font_face.
 constexpr char table_tags[8][5] = {"cmap", "glyf", "head", "hhea", "hmtx", "loca", "maxp", "OS/2"};
@@ -70,6 +72,47 @@ uint32_t format_12_glyph(font_reader& font, uint64_t at, uint32_t code_point) {
     return 0;
 }
 
+// Prefers the full Unicode map, then the basic one, then the byte table.
+void choose_character_map(font_face& face) {
+    font_reader font = reader_of(face);
+    uint64_t records = font.u16(uint64_t(face.cmap) + 2);
+    uint64_t full_unicode = 0, basic_unicode = 0, byte_table = 0;
+    for (uint64_t i = 0; i < records; ++i) {
+        uint64_t record = uint64_t(face.cmap) + 4 + 8 * i;
+        uint32_t platform = font.u16(record), encoding = font.u16(record + 2);
+        uint64_t at = uint64_t(face.cmap) + font.u32(record + 4);
+        if (!font.ok()) break;
+        font_reader subtable = reader_of(face);
+        uint32_t format = subtable.u16(at);
+        if (!subtable.ok()) continue;
+        if (platform == 3 && encoding == 10 && format == 12)
+            full_unicode = at;
+        else if (platform == 3 && encoding == 1 && format == 4)
+            basic_unicode = at;
+        else if (format == 0)
+            byte_table = at;
+    }
+    if (full_unicode)
+        face.character_map = full_unicode, face.character_map_format = 12;
+    else if (basic_unicode)
+        face.character_map = basic_unicode, face.character_map_format = 4;
+    else if (byte_table)
+        face.character_map = byte_table, face.character_map_format = 0;
+}
+
+uint32_t mapped_glyph(font_face const& face, uint32_t code_point) {
+    font_reader font = reader_of(face);
+    uint32_t glyph = 0;
+    uint64_t at = face.character_map;
+    if (face.character_map_format == 12)
+        glyph = format_12_glyph(font, at, code_point);
+    else if (face.character_map_format == 4)
+        glyph = format_4_glyph(font, at, code_point);
+    else if (face.character_map_format == 0 && code_point <= 255)
+        glyph = font.u8(at + 6 + code_point);
+    return font.ok() ? glyph : 0;
+}
+
 }  // namespace
 
 void load_font_face(font_face& face, unsigned char const* font, int bytes) {
@@ -95,21 +138,24 @@ void load_font_face(font_face& face, unsigned char const* font, int bytes) {
         int number = table_number(font + record);
         if (number >= 0) chosen_tables[number] = {offset, length, true};
     }
-    face.data.assign(font, font + directory_size);
+    std::vector<unsigned char> copy(font, font + directory_size);
     for (int t = 0; t < 8; ++t) {
         if (!chosen_tables[t].found) {
             face = font_face{};
             return;
         }
         // Positions are ints; a copy they cannot address is refused.
-        if (face.data.size() + chosen_tables[t].length > static_cast<size_t>(INT32_MAX)) {
+        if (copy.size() + chosen_tables[t].length > static_cast<size_t>(INT32_MAX)) {
             face = font_face{};
             return;
         }
-        table_position(face, t) = static_cast<int>(face.data.size());
-        face.data.insert(face.data.end(), font + chosen_tables[t].offset,
-                         font + chosen_tables[t].offset + chosen_tables[t].length);
+        table_position(face, t) = static_cast<int>(copy.size());
+        copy.insert(copy.end(), font + chosen_tables[t].offset,
+                    font + chosen_tables[t].offset + chosen_tables[t].length);
     }
+    face.data = std::make_shared<std::vector<unsigned char> const>(std::move(copy));
+    choose_character_map(face);
+    for (uint32_t c = 0; c < 128; ++c) face.ascii_glyphs[c] = mapped_glyph(face, c);
 }
 
 int units_per_em(font_face const& face) {
@@ -117,41 +163,8 @@ int units_per_em(font_face const& face) {
     return static_cast<int>(font.u16(uint64_t(face.head) + 18));
 }
 
-cmap_subtable choose_cmap(font_face const& face) {
-    font_reader font = reader_of(face);
-    uint64_t records = font.u16(uint64_t(face.cmap) + 2);
-    uint64_t full_unicode = 0, basic_unicode = 0, byte_table = 0;
-    for (uint64_t i = 0; i < records; ++i) {
-        uint64_t record = uint64_t(face.cmap) + 4 + 8 * i;
-        uint32_t platform = font.u16(record), encoding = font.u16(record + 2);
-        uint64_t at = uint64_t(face.cmap) + font.u32(record + 4);
-        if (!font.ok()) break;
-        font_reader subtable = reader_of(face);
-        uint32_t format = subtable.u16(at);
-        if (!subtable.ok()) continue;
-        if (platform == 3 && encoding == 10 && format == 12)
-            full_unicode = at;
-        else if (platform == 3 && encoding == 1 && format == 4)
-            basic_unicode = at;
-        else if (format == 0)
-            byte_table = at;
-    }
-    if (full_unicode) return {full_unicode, 12};
-    if (basic_unicode) return {basic_unicode, 4};
-    if (byte_table) return {byte_table, 0};
-    return {};
-}
-
-uint32_t glyph_index(font_face const& face, cmap_subtable const& subtable, uint32_t code_point) {
-    font_reader font = reader_of(face);
-    uint32_t glyph = 0;
-    if (subtable.format == 12)
-        glyph = format_12_glyph(font, subtable.at, code_point);
-    else if (subtable.format == 4)
-        glyph = format_4_glyph(font, subtable.at, code_point);
-    else if (subtable.format == 0 && code_point <= 255)
-        glyph = font.u8(subtable.at + 6 + code_point);
-    return font.ok() ? glyph : 0;
+uint32_t glyph_index(font_face const& face, uint32_t code_point) {
+    return code_point < 128 ? face.ascii_glyphs[code_point] : mapped_glyph(face, code_point);
 }
 
 uint32_t glyph_advance(font_face const& face, uint32_t glyph) {
@@ -164,7 +177,7 @@ uint32_t glyph_advance(font_face const& face, uint32_t glyph) {
 
 bool canvas::set_font(unsigned char const* font, int bytes, float size) {
     if (font && bytes != 0) load_font_face(face, font, bytes);
-    if (face.data.empty()) return false;
+    if (!face.data) return false;
     int units = units_per_em(face);
     // A font without units per em, or a meaningless size, draws nothing.
     face.scale = units > 0 && std::isfinite(size) ? size / static_cast<float>(units) : 0.0f;

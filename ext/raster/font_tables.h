@@ -4,21 +4,20 @@
 #include <cstdint>
 
 #include "raster/canvas.h"
+#include "raster/font_reader.h"
 
 namespace raster {
 
-// The character-map subtable chosen for a font; format -1 maps nothing.
-struct cmap_subtable {
-    uint64_t at = 0;
-    int format = -1;
-};
-
 // Copies the header, directory and the tables the canvas reads into `face`;
-// on failure `face.data` is left empty.
+// on failure `face.data` is left null.
 void load_font_face(font_face& face, unsigned char const* font, int bytes);
 
-cmap_subtable choose_cmap(font_face const& face);
-uint32_t glyph_index(font_face const& face, cmap_subtable const& subtable, uint32_t code_point);
+// Reads the face's tables; reads nothing when no font is loaded.
+font_reader reader_of(font_face const& face);
+
+// The glyph of a character in the face's chosen character map; 0 when it has
+// none.
+uint32_t glyph_index(font_face const& face, uint32_t code_point);
 // In font units.
 uint32_t glyph_advance(font_face const& face, uint32_t glyph);
 int units_per_em(font_face const& face);

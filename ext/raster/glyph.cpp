@@ -7,6 +7,7 @@
 #include "raster/canvas.h"
 #include "raster/font_outlines.h"
 #include "raster/font_reader.h"
+#include "raster/font_tables.h"
 #include "raster/vector_math.h"
 
 namespace raster {
@@ -82,7 +83,7 @@ bool canvas::spend_outline_budget(int& budget, uint64_t steps) {
 
 void canvas::add_glyph(uint32_t glyph, flattening mode, int depth, int& budget) {
     if (depth > max_composite_depth || budget <= 0) return;
-    font_reader font(face.data.data(), face.data.size());
+    font_reader font = reader_of(face);
     uint64_t start, end;
     if (font.i16(uint64_t(face.head) + 50) == 0) {
         start = 2 * uint64_t(font.u16(uint64_t(face.loca) + 2 * uint64_t(glyph)));
@@ -150,7 +151,7 @@ glyph_outline const* canvas::simple_outline(uint32_t glyph, uint64_t at, int con
         spend_outline_budget(budget, known->second.points.size());
         return &known->second;
     }
-    font_reader font(face.data.data(), face.data.size());
+    font_reader font = reader_of(face);
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
     for (int c = 0; c < contours; ++c)

@@ -58,10 +58,9 @@ uint32_t next_character(char const*& text) {
 }  // namespace
 
 float canvas::measure_text(char const* text) {
-    if (!text || face.data.empty()) return 0.0f;
-    cmap_subtable subtable = choose_cmap(face);
+    if (!text || !face.data) return 0.0f;
     uint64_t advance = 0;
-    while (*text) advance += glyph_advance(face, glyph_index(face, subtable, next_character(text)));
+    while (*text) advance += glyph_advance(face, glyph_index(face, next_character(text)));
     return static_cast<float>(advance) * face.scale;
 }
 
@@ -82,7 +81,7 @@ void canvas::stroke_text(char const* text, float x, float y, float maximum_width
 bool canvas::add_text(char const* text, float x, float y, float maximum_width, flattening mode) {
     lines.points.clear();
     lines.subpaths.clear();
-    if (!(maximum_width > 0.0f) || !text || face.data.empty()) return false;
+    if (!(maximum_width > 0.0f) || !text || !face.data) return false;
     float squeeze = 1.0f;
     if (maximum_width != 1.0e30f || text_align != leftward) {
         float width = measure_text(text);
@@ -92,7 +91,7 @@ bool canvas::add_text(char const* text, float x, float y, float maximum_width, f
         else if (text_align == rightward)
             x -= width * squeeze;
     }
-    font_reader font(face.data.data(), face.data.size());
+    font_reader font = reader_of(face);
     float units = static_cast<float>(units_per_em(face));
     float ascender = static_cast<float>(font.i16(uint64_t(face.os_2) + 68));
     float descender = static_cast<float>(font.i16(uint64_t(face.os_2) + 70));
@@ -115,11 +114,10 @@ bool canvas::add_text(char const* text, float x, float y, float maximum_width, f
             break;
     }
     affine_matrix saved = forward;
-    cmap_subtable subtable = choose_cmap(face);
     float horizontal = face.scale * squeeze;
     uint64_t pen = 0;
     while (*text) {
-        uint32_t glyph = glyph_index(face, subtable, next_character(text));
+        uint32_t glyph = glyph_index(face, next_character(text));
         forward = multiply(saved, {horizontal, 0.0f, 0.0f, -face.scale, x + static_cast<float>(pen) * horizontal, y});
         int budget = outline_budget;
         add_glyph(glyph, mode, 0, budget);
