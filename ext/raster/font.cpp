@@ -25,24 +25,10 @@ int table_number(unsigned char const* tag) {
 }
 
 int& table_position(font_face& face, int number) {
-    switch (number) {
-        case 0:
-            return face.cmap;
-        case 1:
-            return face.glyf;
-        case 2:
-            return face.head;
-        case 3:
-            return face.hhea;
-        case 4:
-            return face.hmtx;
-        case 5:
-            return face.loca;
-        case 6:
-            return face.maxp;
-        default:
-            return face.os_2;
-    }
+    static constexpr int font_face::*positions[8] = {&font_face::cmap, &font_face::glyf, &font_face::head,
+                                                     &font_face::hhea, &font_face::hmtx, &font_face::loca,
+                                                     &font_face::maxp, &font_face::os_2};
+    return face.*positions[number];
 }
 
 uint32_t format_4_glyph(font_reader& font, uint64_t at, uint32_t code_point) {

@@ -154,8 +154,11 @@ glyph_outline const* canvas::simple_outline(uint32_t glyph, uint64_t at, int con
     font_reader font = reader_of(face);
     uint64_t ends_at = at + 10;
     uint64_t points = 0;
-    for (int c = 0; c < contours; ++c)
-        points = std::max<uint64_t>(points, uint64_t(font.u16(ends_at + 2 * uint64_t(c))) + 1);
+    glyph_outline outline;
+    for (int c = 0; c < contours; ++c) {
+        outline.last_points.push_back(font.u16(ends_at + 2 * uint64_t(c)));
+        points = std::max<uint64_t>(points, uint64_t(outline.last_points.back()) + 1);
+    }
     uint64_t flags_at = ends_at + 2 * uint64_t(contours);
     flags_at += 2 + font.u16(flags_at);
     uint64_t x_at = flags_at, x_bytes = 0;
@@ -170,12 +173,10 @@ glyph_outline const* canvas::simple_outline(uint32_t glyph, uint64_t at, int con
     if (!font.ok()) return nullptr;
     // Every point up to the highest contour end is read, in order, even
     // where a malformed contour is skipped when drawing.
-    glyph_outline outline;
     outline.points.resize(points);
     outline.on_curve.resize(points);
     point_stream stream(font, flags_at, x_at, x_at + x_bytes, {static_cast<float>(bearing - x_min), 0.0f});
     for (uint64_t i = 0; i < points; ++i) outline.on_curve[i] = stream.next(outline.points[i]);
-    for (int c = 0; c < contours; ++c) outline.last_points.push_back(font.u16(ends_at + 2 * uint64_t(c)));
     // An outline that runs out of data is not drawn at all.
     if (!font.ok()) return nullptr;
     if (cache.points + points > outline_cache::capacity) {
